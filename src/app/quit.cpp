@@ -1,0 +1,41 @@
+// Quit with the save question, and the printer dialog.
+#include "app/settings.h"
+#include "platform/dialogs.h"
+#include "ui/window/numero.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QRadioButton>
+
+namespace calvorigne {
+
+void Numero::cmd_end_Click()
+{
+    if (m_dialogs.question(QStringLiteral("Voulez-vous enregistrer les paramètres ci-dessus"))) {
+        SavedSettings saved;
+        saved.fontName = list1Text();
+        saved.size = Lbl_Size->caption();
+        saved.colour = sampleColour();
+        saved.foliated = opt_org[1]->isChecked();
+        saved.folio = Lbl_folio->caption();
+        saved.bold = Chk_Bold->checkState() == Qt::Checked;
+        saved.top = Lbl_H->caption();
+        saved.bottom = Lbl_B->caption();
+        saved.x = Lbl_X->caption();
+        saved.y = Lbl_Y->caption();
+        saved.e = Lbl_E->caption();
+        if (!writeSettings(m_settingsPath, saved))
+            m_dialogs.message(QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans « %1 ».")
+                                  .arg(QDir::toNativeSeparators(m_settingsPath)));
+    }
+    close();
+    QCoreApplication::quit();
+}
+
+void Numero::Command2_Click()
+{
+    m_dialogs.printerDialog();
+}
+
+} // namespace calvorigne

@@ -1,0 +1,103 @@
+#include "settings.h"
+
+#include "core/numbers.h"
+#include "platform/profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
+#include <cmath>
+
+namespace calvorigne {
+
+namespace {
+
+// Texts are stored in Latin-1, the part of the French ANSI code page every system reads.
+QString readKey(const QString& path, const char* section, const char* key, int bufferSize)
+{
+    QByteArray buffer(bufferSize, ' ');
+    const DWORD count = GetPrivateProfileStringA(section, key, "", buffer.data(), DWORD(bufferSize),
+                                                 QFile::encodeName(path).constData());
+    return QString::fromLatin1(buffer.constData(), qsizetype(count));
+}
+
+bool writeKey(const QString& path, const char* section, const char* key, const QString& value)
+{
+    return WritePrivateProfileStringA(section, key, value.toLatin1().constData(),
+                                      QFile::encodeName(path).constData())
+           != 0;
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+} // namespace
+
+QString defaultSettingsPath()
+{
+#ifdef _WIN32
+    return QStringLiteral("C:\\Windows\\Calvorigne.ini");
+#else
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("Calvorigne.ini"));
+#endif
+}
+
+StoredSettings readSettings(const QString& path)
+{
+    StoredSettings s;
+    s.fontName = readKey(path, "Font", "Name", 40);
+    s.size = readKey(path, "Font", "Size", 3);
+    s.bold = readKey(path, "Font", "Bold", 5);
+    s.colour = readKey(path, "Font", "couleur", 20);
+    s.org = readKey(path, "Tickets", "Org", 5);
+    if (s.org == u"True")
+        s.folio = readKey(path, "Tickets", "Folio", 3);
+    s.top = readKey(path, "Marges", "H", 3);
+    s.bottom = readKey(path, "Marges", "B", 3);
+    s.x = readKey(path, "Pos", "X", 4);
+    s.y = readKey(path, "Pos", "Y", 4);
+    s.e = readKey(path, "Pos", "E", 4);
+    return s;
+}
+
+QString numberForm(const QString& caption)
+{
+    // The caption as a whole must be a number, with the point or the user's own decimal sign.
+    const QString text = caption.trimmed();
+    bool ok = false;
+    double value = QLocale::c().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale::system().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return {};
+    return signedNumber(value);
+}
+
+bool writeSettings(const QString& path, const SavedSettings& v)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    bool ok = true;
+    ok &= writeKey(path, "Font", "Name", v.fontName);
+    ok &= writeKey(path, "Font", "Size", numberForm(v.size));
+    ok &= writeKey(path, "Font", "couleur", numberForm(QString::number(v.colour)));
+    if (v.foliated) {
+        ok &= writeKey(path, "Tickets", "Org", flag(true));
+        ok &= writeKey(path, "Tickets", "Folio", numberForm(v.folio));
+    } else {
+        ok &= writeKey(path, "Tickets", "Org", flag(false));
+    }
+    ok &= writeKey(path, "Font", "Bold", flag(v.bold));
+    ok &= writeKey(path, "Marges", "H", numberForm(v.top));
+    ok &= writeKey(path, "Marges", "B", numberForm(v.bottom));
+    ok &= writeKey(path, "Pos", "X", numberForm(v.x));
+    ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
+    ok &= writeKey(path, "Pos", "E", numberForm(v.e));
+    return ok;
+}
+
+} // namespace calvorigne

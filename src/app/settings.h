@@ -1,0 +1,43 @@
+// The settings file: eleven keys in four sections, read at start-up, written on quit.
+//
+// The values travel as the texts the window shows. Reading keeps each stored text as it is
+// (cut to its read limit); writing turns the numeric captions into the file's number form.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace calvorigne {
+
+// Where the settings file lives on this system.
+QString defaultSettingsPath();
+
+// What the start-up takes from the file, in the file's own texts.
+struct StoredSettings {
+    QString fontName, size, bold, colour, org;
+    std::optional<QString> folio; // read only when the organisation is foliated
+    QString top, bottom, x, y, e;
+};
+
+// Reads the eleven keys in their order; absent file, section or key give empty texts.
+StoredSettings readSettings(const QString& path);
+
+// The window's parameters as they are saved.
+struct SavedSettings {
+    QString fontName, size;
+    std::uint32_t colour = 0;
+    bool foliated = false;
+    QString folio;
+    bool bold = false;
+    QString top, bottom, x, y, e;
+};
+
+// Writes every key in its order, each write complete in itself; a failed write does not
+// stop the others. Returns whether every write succeeded. Creates the file's folder.
+bool writeSettings(const QString& path, const SavedSettings& values);
+
+// A caption in the file's number form: " 12", "-3", " 12.5"; empty when it holds no number.
+QString numberForm(const QString& caption);
+
+} // namespace calvorigne

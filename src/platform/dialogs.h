@@ -1,0 +1,26 @@
+// Everything the program shows outside its window: message boxes, the first-number prompt,
+// the printer dialog and the busy pointer. The real one is QtDialogs; tests script answers.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace calvorigne {
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // A message with the OK button only.
+    virtual void message(const QString& text) = 0;
+    // A question with Yes (the default) and No; true for Yes.
+    virtual bool question(const QString& text) = 0;
+    // A text prompt with OK and Cancel; nothing when cancelled.
+    virtual std::optional<QString> textInput(const QString& prompt) = 0;
+    // The printer dialog on the program's one printer.
+    virtual void printerDialog() = 0;
+    // The hourglass while a print run holds the program, the arrow otherwise.
+    virtual void setBusy(bool busy) = 0;
+};
+
+} // namespace calvorigne

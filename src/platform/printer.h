@@ -1,0 +1,58 @@
+// What the program asks of the printer: the settings of a print run, text placed in
+// millimetres, pages and documents. The real one is QtPrinter; tests use a recording one.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <stdexcept>
+
+namespace calvorigne {
+
+// A printer operation that failed, with a French sentence that names the cause.
+class PrinterError : public std::runtime_error {
+public:
+    explicit PrinterError(const QString& cause)
+        : std::runtime_error(cause.toStdString()), m_cause(cause) {}
+    QString cause() const { return m_cause; }
+
+private:
+    QString m_cause;
+};
+
+class Printer {
+public:
+    enum Orientation { Portrait = 1 };
+    enum Unit { Millimetres = 6 };
+    enum ColourMode { Monochrome = 1, Colour = 2 };
+
+    virtual ~Printer() = default;
+
+    // The font families the printer can use, in whatever order it reports them.
+    virtual QStringList fontNames() const = 0;
+
+    virtual void setOrientation(Orientation orientation) = 0;
+    virtual void setUnit(Unit unit) = 0;
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void setColourMode(ColourMode mode) = 0;
+    virtual void setBold(bool bold) = 0;
+    virtual void setInkColour(std::uint32_t colour) = 0;
+
+    // Millimetres from the top-left corner of the printable area.
+    virtual void setPosition(float left, float top) = 0;
+    // Draws text with the top-left corner of its character cell at the position; opens a
+    // document when none is open.
+    virtual void printText(const QString& text) = 0;
+    // Takes effect only when something is printed after it.
+    virtual void newPage() = 0;
+    // Hands the open document, if it has a page, to the print system as one job.
+    virtual void endDocument() = 0;
+    // Drops or ends whatever is open after a failure; never throws.
+    virtual void abortDocument() = 0;
+
+    // Files written instead of printed since the last call (no printer, or printing to a file).
+    virtual QStringList takeWrittenFiles() = 0;
+};
+
+} // namespace calvorigne

@@ -1,0 +1,66 @@
+#include "qtdialogs.h"
+
+#include "platform/qtprinter.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+
+namespace calvorigne {
+
+namespace {
+
+const QString title = QStringLiteral("Calvorigne");
+
+} // namespace
+
+void QtDialogs::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool QtDialogs::question(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::textInput(const QString& prompt)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+void QtDialogs::printerDialog()
+{
+    if (!m_printer.hasPrinter()) {
+        message(QStringLiteral("Aucune imprimante n'est installée : les numéros seront enregistrés "
+                               "en PDF dans le dossier « %1 ».")
+                    .arg(m_printer.documentsFolder()));
+        return;
+    }
+    QPrintDialog dialog(&m_printer.device(), QApplication::activeWindow());
+    dialog.exec();
+}
+
+void QtDialogs::setBusy(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+} // namespace calvorigne

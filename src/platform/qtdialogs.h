@@ -1,0 +1,26 @@
+// The program's dialogs as Qt draws them: message boxes titled "Calvorigne", the text
+// prompt, the printer dialog on the program's one printer, the hourglass.
+#pragma once
+
+#include "platform/dialogs.h"
+
+namespace calvorigne {
+
+class QtPrinter;
+
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QtPrinter& printer) : m_printer(printer) {}
+
+    void message(const QString& text) override;
+    bool question(const QString& text) override;
+    std::optional<QString> textInput(const QString& prompt) override;
+    void printerDialog() override;
+    void setBusy(bool busy) override;
+
+private:
+    QtPrinter& m_printer;
+    bool m_busy = false;
+};
+
+} // namespace calvorigne

@@ -1,0 +1,192 @@
+#include "qtprinter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace calvorigne {
+
+QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution) {}
+
+QtPrinter::~QtPrinter()
+{
+    abortDocument();
+}
+
+QStringList QtPrinter::fontNames() const
+{
+    // A family offered by several foundries is listed as "Name [Foundry]": keep the name once.
+    QStringList names;
+    for (const QString& family : QFontDatabase::families()) {
+        if (!QFontDatabase::isScalable(family) || QFontDatabase::isPrivateFamily(family))
+            continue;
+        const QString name = family.section(QStringLiteral(" ["), 0, 0);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+bool QtPrinter::hasPrinter() const
+{
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+QString QtPrinter::documentsFolder() const
+{
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
+
+void QtPrinter::setOrientation(Orientation)
+{
+    if (!m_painter.isActive())
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+}
+
+void QtPrinter::setUnit(Unit)
+{
+    // Positions are always millimetres here.
+}
+
+void QtPrinter::setFontName(const QString& name)
+{
+    if (!name.isEmpty())
+        m_font.setFamily(name);
+}
+
+void QtPrinter::setFontSize(double points)
+{
+    if (points > 0)
+        m_font.setPointSizeF(points);
+}
+
+void QtPrinter::setColourMode(ColourMode mode)
+{
+    m_colourMode = mode == Colour ? QPrinter::Color : QPrinter::GrayScale;
+}
+
+void QtPrinter::setBold(bool bold)
+{
+    m_font.setBold(bold);
+}
+
+void QtPrinter::setInkColour(std::uint32_t colour)
+{
+    m_ink = QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
+}
+
+void QtPrinter::setPosition(float left, float top)
+{
+    m_position = QPointF(left, top);
+}
+
+QString QtPrinter::nextFileName(const QString& wanted) const
+{
+    const QFileInfo info(wanted);
+    const QString stem = info.dir().filePath(info.completeBaseName());
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
+    QString name = stem + u'.' + suffix;
+    for (int k = 2; QFileInfo::exists(name) || m_written.contains(name); ++k)
+        name = QStringLiteral("%1-%2.%3").arg(stem).arg(k).arg(suffix);
+    return name;
+}
+
+void QtPrinter::openDocument()
+{
+    // Where this document goes: a file the user chose (once), the next free file beside it,
+    // a file in the documents folder when there is no printer, or the printer itself.
+    const QString current = m_printer.outputFileName();
+    if (current != m_fileWeChose) {
+        m_userFile = current;
+        m_userFileWritten = false;
+    }
+    QString file;
+    if (!m_userFile.isEmpty())
+        file = m_userFileWritten ? nextFileName(m_userFile) : m_userFile;
+    else if (!hasPrinter()) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QDir().mkpath(folder);
+        file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
+    }
+    m_userFileWritten = m_userFileWritten || file == m_userFile;
+    m_fileWeChose = file;
+    m_printer.setOutputFileName(file);
+
+    m_printer.setPageOrientation(QPageLayout::Portrait);
+    m_printer.setColorMode(m_colourMode);
+    // Place by the printer's real printable area, not by Qt's default margins.
+    const QPageLayout layout = m_printer.pageLayout();
+    m_printer.setPageMargins(layout.minimumMargins(), layout.units());
+
+    if (!m_painter.begin(&m_printer)) {
+        throw PrinterError(file.isEmpty()
+                               ? QStringLiteral("l'imprimante « %1 » n'a pas pu ouvrir le document.")
+                                     .arg(m_printer.printerName())
+                               : QStringLiteral("le fichier « %1 » n'a pas pu être créé.")
+                                     .arg(QDir::toNativeSeparators(file)));
+    }
+    m_pendingPages = 0;
+}
+
+void QtPrinter::printText(const QString& text)
+{
+    if (!m_painter.isActive())
+        openDocument();
+    for (; m_pendingPages > 0; --m_pendingPages) {
+        if (!m_printer.newPage())
+            throw PrinterError(QStringLiteral("l'imprimante n'a pas accepté une nouvelle page."));
+    }
+    m_painter.setFont(m_font);
+    m_painter.setPen(m_ink);
+    const double dotsPerMillimetre = m_printer.resolution() / 25.4;
+    // The position is the top-left corner of the character cell: the baseline is one ascent
+    // lower, measured with the printer's own metrics.
+    const QFontMetricsF metrics(m_font, &m_printer);
+    m_painter.drawText(QPointF(m_position.x() * dotsPerMillimetre,
+                               m_position.y() * dotsPerMillimetre + metrics.ascent()),
+                       text);
+}
+
+void QtPrinter::newPage()
+{
+    ++m_pendingPages;
+}
+
+void QtPrinter::endDocument()
+{
+    m_pendingPages = 0;
+    if (!m_painter.isActive())
+        return;
+    const bool ended = m_painter.end();
+    if (!ended || m_printer.printerState() == QPrinter::Error) {
+        throw PrinterError(m_fileWeChose.isEmpty()
+                               ? QStringLiteral("le système d'impression a refusé le document.")
+                               : QStringLiteral("le fichier « %1 » n'a pas pu être écrit.")
+                                     .arg(QDir::toNativeSeparators(m_fileWeChose)));
+    }
+    if (!m_fileWeChose.isEmpty())
+        m_written << m_fileWeChose;
+}
+
+void QtPrinter::abortDocument()
+{
+    m_pendingPages = 0;
+    if (!m_painter.isActive())
+        return;
+    m_printer.abort();
+    m_painter.end();
+}
+
+QStringList QtPrinter::takeWrittenFiles()
+{
+    QStringList files;
+    for (const QString& file : std::as_const(m_written))
+        files << QDir::toNativeSeparators(file);
+    m_written.clear();
+    return files;
+}
+
+} // namespace calvorigne

@@ -1,0 +1,60 @@
+// The system's default printer, through QPrinter and QPainter.
+//
+// Each document is one print job, opened by its first text. With no printer installed, or
+// when the user chose to print to a file, each document becomes a PDF file of its own, and
+// no file this printer wrote is ever overwritten.
+#pragma once
+
+#include "platform/printer.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QPrinter>
+
+namespace calvorigne {
+
+class QtPrinter : public Printer {
+public:
+    QtPrinter();
+    ~QtPrinter() override;
+
+    QStringList fontNames() const override;
+    void setOrientation(Orientation orientation) override;
+    void setUnit(Unit unit) override;
+    void setFontName(const QString& name) override;
+    void setFontSize(double points) override;
+    void setColourMode(ColourMode mode) override;
+    void setBold(bool bold) override;
+    void setInkColour(std::uint32_t colour) override;
+    void setPosition(float left, float top) override;
+    void printText(const QString& text) override;
+    void newPage() override;
+    void endDocument() override;
+    void abortDocument() override;
+    QStringList takeWrittenFiles() override;
+
+    // The QPrinter the printer dialog works on.
+    QPrinter& device() { return m_printer; }
+    bool hasPrinter() const;
+    // Where documents go when there is no printer.
+    QString documentsFolder() const;
+
+private:
+    void openDocument();
+    QString nextFileName(const QString& wanted) const;
+
+    QPrinter m_printer;
+    QPainter m_painter;
+    QFont m_font;
+    QColor m_ink = Qt::black;
+    QPrinter::ColorMode m_colourMode = QPrinter::GrayScale;
+    QPointF m_position; // millimetres
+    int m_pendingPages = 0;
+    QString m_fileWeChose;  // the output file this printer set itself
+    QString m_userFile;     // a file the user chose in the printer dialog
+    bool m_userFileWritten = false;
+    QStringList m_written;
+};
+
+} // namespace calvorigne

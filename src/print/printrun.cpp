@@ -1,0 +1,147 @@
+#include "printrun.h"
+
+#include "core/numbers.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+
+#include <cmath>
+
+namespace calvorigne {
+
+namespace {
+
+// Rows per page are worked out on an A4 sheet in portrait, whatever the paper.
+constexpr double pageHeight = 297;
+// Beyond this a double no longer holds every whole number, and numbers would repeat.
+constexpr double largestExactNumber = 9007199254740992.0;
+
+const QString turnPrompt = QStringLiteral("Changez le papier de sens pour imprimer la suite.");
+const QString endMessage = QStringLiteral("Fin du tirage.");
+
+} // namespace
+
+PrintRun::PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs)
+    : m_layout(layout), m_printer(printer), m_dialogs(dialogs)
+{
+}
+
+double PrintRun::read(Field field) const
+{
+    return readNumber(m_layout.caption(field));
+}
+
+void PrintRun::write(Field field, const QString& text)
+{
+    m_layout.setCaption(field, text);
+}
+
+void PrintRun::refuse(const QString& text)
+{
+    m_dialogs.setBusy(false);
+    m_dialogs.message(text);
+}
+
+void PrintRun::setUpPrinter()
+{
+    m_printer.setOrientation(Printer::Portrait);
+    m_printer.setUnit(Printer::Millimetres);
+    m_printer.setFontName(m_layout.fontName());
+    m_printer.setFontSize(read(Field::Size));
+    const std::uint32_t ink = m_layout.inkColour();
+    m_printer.setColourMode(ink == 0 ? Printer::Monochrome : Printer::Colour);
+    m_printer.setBold(m_layout.bold());
+    m_printer.setInkColour(ink);
+}
+
+void PrintRun::run()
+{
+    m_dialogs.setBusy(true);
+    const double folios = read(Field::Folios);
+    const double booklets = read(Field::Booklets);
+    const double spacing = read(Field::E);
+    const double first = read(Field::First);
+    const double top = read(Field::Top);
+    const double bottom = read(Field::Bottom);
+
+    // Refused before anything is written or printed: sheets cost money.
+    if (!(folios >= 1))
+        return refuse(QStringLiteral("Le nombre de folios doit être au moins égal à 1."));
+    if (!(spacing > 0))
+        return refuse(QStringLiteral("L'écart entre deux numéros doit être supérieur à 0 mm."));
+    const double rows = std::floor((pageHeight - (top + bottom)) / spacing);
+    if (!(rows >= 1))
+        return refuse(QStringLiteral(
+            "Aucun numéro ne tient dans la hauteur de la page : réduisez les marges ou l'écart."));
+    if (!(read(Field::Size) > 0))
+        return refuse(QStringLiteral("La taille des caractères doit être supérieure à 0."));
+    const double lastNumber = first + booklets * folios - 1;
+    if (!(std::fabs(first) <= largestExactNumber && std::fabs(lastNumber) <= largestExactNumber))
+        return refuse(QStringLiteral("Les numéros de ce tirage sont trop grands pour être imprimés."));
+
+    write(Field::Last, plainNumber(first + read(Field::Booklets) * folios - 1));
+    write(Field::Rows, plainNumber(rows));
+    const double half = read(Field::Booklets) * folios / rows / 2;
+
+    try {
+        setUpPrinter();
+        printGatherings(first, booklets, folios, spacing, top, bottom, rows, half);
+        m_printer.endDocument();
+    } catch (const PrinterError& error) {
+        m_printer.abortDocument();
+        m_dialogs.setBusy(false);
+        m_dialogs.message(QStringLiteral("L'impression a échoué : %1").arg(error.cause()));
+        return;
+    }
+
+    write(Field::First, signedNumber(read(Field::Last) + 1));
+    write(Field::Page, QStringLiteral("0"));
+    write(Field::Last, QStringLiteral("0"));
+    m_dialogs.setBusy(false);
+    const QStringList files = m_printer.takeWrittenFiles();
+    if (!files.isEmpty())
+        m_dialogs.message(QStringLiteral("Le tirage a été enregistré dans ces fichiers PDF :\n%1")
+                              .arg(files.join(u'\n')));
+}
+
+void PrintRun::printGatherings(double first, double booklets, double folios, double spacing,
+                               double top, double bottom, double rows, double half)
+{
+    // As many gatherings as the booklets need: C booklets to a gathering.
+    const double gatherings = std::ceil(booklets / rows);
+    const double pages = roundHalfEven(folios);
+    double base = first;
+    double n = base - 1;
+    for (double g = 1; g <= gatherings; ++g) {
+        for (double j = 1; j <= pages; ++j) {
+            const double left = read(Field::X) + bottom;
+            double y = top + read(Field::Y);
+            for (double i = 1; i <= rows; ++i) {
+                m_printer.setPosition(float(left), float(y));
+                n = base - 1 + j + folios * (i - 1);
+                // A number past the last one ends its own column only, so the other pages of
+                // a short last gathering still get theirs.
+                if (n > read(Field::Last))
+                    break;
+                m_printer.printText(padNumber(n, QStringLiteral("0000")));
+                y += spacing;
+            }
+            m_printer.newPage();
+            write(Field::Page, plainNumber(read(Field::Page) + 1));
+        }
+
+        const double page = read(Field::Page);
+        if (page == half || page == half + 1) {
+            m_printer.endDocument();
+            setUpPrinter();
+            if (n >= read(Field::Last)) {
+                m_dialogs.message(endMessage);
+            } else {
+                m_dialogs.message(turnPrompt);
+                write(Field::Page, QStringLiteral("0"));
+            }
+        }
+        base = n + 1;
+    }
+}
+
+} // namespace calvorigne

@@ -1,0 +1,35 @@
+// A print run: consecutive ticket numbers from the window's parameters, one column a page,
+// in gatherings of F pages so that each row of the cut stack is one booklet, in two passes
+// over the same sheets with a prompt to turn the stack between them.
+#pragma once
+
+#include "print/ticketlayout.h"
+
+namespace calvorigne {
+
+class Dialogs;
+class Printer;
+
+class PrintRun {
+public:
+    PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs);
+
+    // Runs to the end; returns once the last message has been answered.
+    void run();
+
+private:
+    using Field = TicketLayout::Field;
+
+    double read(Field field) const;
+    void write(Field field, const QString& text);
+    void setUpPrinter();
+    void printGatherings(double first, double booklets, double folios, double spacing, double top,
+                         double bottom, double rows, double half);
+    void refuse(const QString& text);
+
+    TicketLayout& m_layout;
+    Printer& m_printer;
+    Dialogs& m_dialogs;
+};
+
+} // namespace calvorigne

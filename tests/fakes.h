@@ -1,0 +1,138 @@
+// A printer that records what it is asked to print, and dialogs that answer from a script.
+// Both write into one journal, so a test can check the order of documents and messages.
+#pragma once
+
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace calvorigne::testing {
+
+struct Printed {
+    QString text;
+    float left, top;
+};
+using Page = std::vector<Printed>;
+using Document = std::vector<Page>;
+
+class RecordingPrinter : public Printer {
+public:
+    explicit RecordingPrinter(QStringList* journal = nullptr) : m_journal(journal) {}
+
+    QStringList fonts{"Zapf", "arial", "Courier", "Bitstream"};
+    std::vector<Document> documents; // ended documents
+    QStringList setups;              // every printer setting, in order
+    int failAtText = -1;             // throw on this print (counted from 0)
+    int printedCount = 0;
+    bool aborted = false;
+    QStringList files;               // handed out by takeWrittenFiles
+
+    QStringList fontNames() const override { return fonts; }
+    void setOrientation(Orientation o) override { setups << QStringLiteral("orientation %1").arg(o); }
+    void setUnit(Unit u) override { setups << QStringLiteral("unit %1").arg(u); }
+    void setFontName(const QString& n) override { setups << "font " + n; }
+    void setFontSize(double s) override { setups << QStringLiteral("size %1").arg(s); }
+    void setColourMode(ColourMode m) override { setups << QStringLiteral("colour mode %1").arg(m); }
+    void setBold(bool b) override { setups << QStringLiteral("bold %1").arg(b); }
+    void setInkColour(std::uint32_t c) override { setups << QStringLiteral("ink %1").arg(c); }
+    void setPosition(float left, float top) override { m_left = left, m_top = top; }
+    void printText(const QString& text) override
+    {
+        if (printedCount++ == failAtText)
+            throw PrinterError(QStringLiteral("le papier est coincé."));
+        if (!m_open) {
+            m_open = true;
+            m_current = Document{Page{}};
+        }
+        for (; m_pending > 0; --m_pending)
+            m_current.emplace_back();
+        m_current.back().push_back({text, m_left, m_top});
+    }
+    void newPage() override { ++m_pending; }
+    void endDocument() override
+    {
+        m_pending = 0;
+        if (!m_open)
+            return;
+        m_open = false;
+        documents.push_back(m_current);
+        if (m_journal)
+            *m_journal << QStringLiteral("document %1").arg(documents.size());
+    }
+    void abortDocument() override
+    {
+        aborted = true;
+        m_open = false;
+    }
+    QStringList takeWrittenFiles() override { return std::exchange(files, {}); }
+
+    // Every printed text, across documents and pages, in printing order.
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const Document& d : documents)
+            for (const Page& p : d)
+                for (const Printed& t : p)
+                    all << t.text;
+        return all;
+    }
+
+private:
+    QStringList* m_journal;
+    bool m_open = false;
+    int m_pending = 0;
+    Document m_current;
+    float m_left = 0, m_top = 0;
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    explicit ScriptedDialogs(QStringList* journal = nullptr) : m_journal(journal) {}
+
+    std::deque<bool> answers;                  // to questions
+    std::deque<std::optional<QString>> inputs; // to text prompts
+    QStringList messages, questions, prompts;
+    int printerDialogs = 0;
+    bool busy = false;
+    int busyChanges = 0;
+
+    void message(const QString& text) override
+    {
+        messages << text;
+        if (m_journal)
+            *m_journal << text;
+    }
+    bool question(const QString& text) override
+    {
+        questions << text;
+        return next(answers, false);
+    }
+    std::optional<QString> textInput(const QString& prompt) override
+    {
+        prompts << prompt;
+        return next(inputs, std::optional<QString>());
+    }
+    void printerDialog() override { ++printerDialogs; }
+    void setBusy(bool b) override
+    {
+        busyChanges += b != busy;
+        busy = b;
+    }
+
+private:
+    template <typename T>
+    static T next(std::deque<T>& queue, T fallback)
+    {
+        if (queue.empty())
+            return fallback;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+    QStringList* m_journal;
+};
+
+} // namespace calvorigne::testing

@@ -1,0 +1,212 @@
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+namespace {
+
+const QString turn = "Changez le papier de sens pour imprimer la suite.";
+const QString end = "Fin du tirage.";
+
+// The geometry of the worked examples: C = 3 rows at 35, 125 and 215 mm, 42 mm from the left.
+void layOut(Numero& w, const QString& first, const QString& booklets, const QString& folios)
+{
+    w.Lbl_Debut->setCaption(first);
+    w.Lbl_NbCarnet->setCaption(booklets);
+    w.Lbl_folio->setCaption(folios);
+    w.Lbl_H->setCaption("5");
+    w.Lbl_B->setCaption("22");
+    w.Lbl_E->setCaption("90");
+    w.Lbl_X->setCaption("20");
+    w.Lbl_Y->setCaption("30");
+    w.Lbl_Size->setCaption("12");
+}
+
+// A document as the numbers on each of its pages.
+QList<QStringList> pagesOf(const Document& d)
+{
+    QList<QStringList> pages;
+    for (const Page& p : d) {
+        QStringList texts;
+        for (const Printed& t : p)
+            texts << t.text;
+        pages << texts;
+    }
+    return pages;
+}
+
+QStringList numbered(int from, int to)
+{
+    QStringList all;
+    for (int n = from; n <= to; ++n)
+        all << QStringLiteral("%1").arg(n, 4, 10, QChar('0'));
+    return all;
+}
+
+} // namespace
+
+class TestPrintRun : public QObject {
+    Q_OBJECT
+private slots:
+    void linearRunInTwoPasses()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "12", "1");
+        QTest::mouseClick(w.cmd_print, Qt::LeftButton);
+
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        QCOMPARE(pagesOf(f.printer.documents[0]), QList<QStringList>({{"0001", "0002", "0003"}, {"0004", "0005", "0006"}}));
+        QCOMPARE(pagesOf(f.printer.documents[1]), QList<QStringList>({{"0007", "0008", "0009"}, {"0010", "0011", "0012"}}));
+        QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2", end}));
+        for (const Document& d : f.printer.documents)
+            for (const Page& p : d)
+                for (int i = 0; i < 3; ++i) {
+                    QCOMPARE(p[i].left, 42.f);
+                    QCOMPARE(p[i].top, float(35 + 90 * i));
+                }
+        // A complete run prepares the next one.
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+        QCOMPARE(w.Lbl_Der->text(), QString("0000"));
+        QCOMPARE(w.Lbl_page->text(), QString("0"));
+        QCOMPARE(w.Lbl_Count->text(), QString("3"));
+        QVERIFY(!f.dialogs.busy);
+        QCOMPARE(f.dialogs.busyChanges, 2);
+        const QStringList setup = {"orientation 1", "unit 6", "font ", "size 12", "colour mode 1", "bold 0", "ink 0"};
+        QCOMPARE(f.printer.setups, setup + setup + setup);
+    }
+
+    void foliatedRunMakesBooklets()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "6", "2");
+        w.Lbl_Der->setCaption("99"); // shown until the run writes its own last number
+        w.cmd_print_Click();
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        QCOMPARE(pagesOf(f.printer.documents[0]), QList<QStringList>({{"0001", "0003", "0005"}, {"0002", "0004", "0006"}}));
+        QCOMPARE(pagesOf(f.printer.documents[1]), QList<QStringList>({{"0007", "0009", "0011"}, {"0008", "0010", "0012"}}));
+        QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2", end}));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+    }
+
+    void theTurnPromptAlsoComesAtOnePageMore()
+    {
+        // F = 2, T = 3: the counter reads 2, then 4 at the gathering ends.
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "9", "2");
+        w.cmd_print_Click();
+        QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2"}));
+        QCOMPARE(f.printer.documents[0].size(), std::size_t(4));
+        QCOMPARE(f.printer.texts().size(), 18);
+    }
+
+    void shortRunsPrintEveryNumberOnce()
+    {
+        // A fractional half page count: no prompt, one document, the last page short.
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "4", "1");
+        w.cmd_print_Click();
+        QCOMPARE(f.printer.documents.size(), std::size_t(1));
+        QCOMPARE(pagesOf(f.printer.documents[0]), QList<QStringList>({{"0001", "0002", "0003"}, {"0004"}}));
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(w.Lbl_Debut->text(), QString("0005"));
+
+        // A foliated gathering cut short: every page still gets its numbers.
+        WindowFixture g;
+        Numero& other = g.start();
+        layOut(other, "1", "2", "3");
+        other.cmd_print_Click();
+        QCOMPARE(pagesOf(g.printer.documents[0]), QList<QStringList>({{"0001", "0004"}, {"0002", "0005"}, {"0003", "0006"}}));
+        QCOMPARE(other.Lbl_Debut->text(), QString("0007"));
+
+        // Five foliated booklets of two across gatherings of three rows: 1 to 10, each once.
+        WindowFixture h;
+        Numero& third = h.start();
+        layOut(third, "1", "5", "2");
+        third.cmd_print_Click();
+        QStringList printed = h.printer.texts();
+        printed.sort();
+        QCOMPARE(printed, numbered(1, 10));
+    }
+
+    void fiveDigitsAndZeroBooklets()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "9998", "3", "1");
+        w.cmd_print_Click();
+        QCOMPARE(f.printer.texts(), QStringList({"9998", "9999", "10000"}));
+        QCOMPARE(w.Lbl_Debut->text(), QString("10001"));
+
+        WindowFixture g;
+        Numero& other = g.start();
+        layOut(other, "1", "0", "1");
+        other.cmd_print_Click();
+        QVERIFY(g.printer.documents.empty());
+        QVERIFY(g.dialogs.messages.isEmpty());
+        QCOMPARE(other.Lbl_Debut->text(), QString("0001"));
+        QCOMPARE(other.Lbl_page->text(), QString("0"));
+        QCOMPARE(other.Lbl_Der->text(), QString("0000"));
+    }
+
+    void impossibleLayoutsAreRefusedBeforeAnythingIsPrinted()
+    {
+        const struct { const char* field; const char* value; const char* message; } cases[] = {
+            {"Lbl_folio", "0", "Le nombre de folios doit être au moins égal à 1."},
+            {"Lbl_E", "", "L'écart entre deux numéros doit être supérieur à 0 mm."},
+            {"Lbl_H", "290", "Aucun numéro ne tient dans la hauteur de la page : réduisez les marges ou l'écart."},
+            {"Lbl_Size", "0", "La taille des caractères doit être supérieure à 0."},
+            {"Lbl_Début", "1e300", "Les numéros de ce tirage sont trop grands pour être imprimés."},
+        };
+        for (const auto& c : cases) {
+            WindowFixture f;
+            Numero& w = f.start();
+            layOut(w, "1", "12", "1");
+            w.findChild<ValueLabel*>(QString::fromUtf8(c.field))->setCaption(c.value);
+            w.cmd_print_Click();
+            QCOMPARE(f.dialogs.messages, QStringList(QString::fromUtf8(c.message)));
+            QVERIFY(f.printer.documents.empty() && f.printer.setups.isEmpty());
+            QVERIFY(w.Lbl_Der->text().isEmpty() && w.Lbl_Count->text().isEmpty());
+            QVERIFY(!f.dialogs.busy);
+        }
+    }
+
+    void aPrinterFailureStopsTheRunAndSaysWhy()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "12", "1");
+        f.printer.failAtText = 4;
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList("L'impression a échoué : le papier est coincé."));
+        QVERIFY(f.printer.aborted);
+        QVERIFY(!f.dialogs.busy);
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001")); // nothing claims the run was complete
+        QCOMPARE(w.Lbl_Der->text(), QString("0012"));
+    }
+
+    void theInkReachesThePrinterAndFilesAreNamed()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOut(w, "1", "3", "1");
+        QTest::mouseClick(w.Picture1[5], Qt::LeftButton);
+        QTest::mouseClick(w.Chk_Bold, Qt::LeftButton);
+        f.printer.files = {"/home/u/Documents/Calvorigne.pdf", "/home/u/Documents/Calvorigne-2.pdf"};
+        w.cmd_print_Click();
+        QVERIFY(f.printer.setups.contains("colour mode 2"));
+        QVERIFY(f.printer.setups.contains("ink 16711680"));
+        QVERIFY(f.printer.setups.contains("bold 1"));
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.messages.last().contains("/home/u/Documents/Calvorigne-2.pdf"));
+    }
+};
+
+QTEST_MAIN(TestPrintRun)
+#include "test_printrun.moc"

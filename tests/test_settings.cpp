@@ -1,0 +1,133 @@
+#include "app/settings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace calvorigne;
+
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+SavedSettings foliatedLayout()
+{
+    SavedSettings s;
+    s.fontName = QStringLiteral("Gâteau Sans");
+    s.size = "12";
+    s.colour = 255;
+    s.foliated = true;
+    s.folio = "4";
+    s.bold = true;
+    s.top = "5";
+    s.bottom = "22";
+    s.x = "012";
+    s.y = "30";
+    s.e = "90";
+    return s;
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void aFirstSaveWritesEveryKeyInItsOrderAndReadsBack()
+    {
+        const QString path = dir.filePath("new/folder/Calvorigne.ini");
+        QVERIFY(writeSettings(path, foliatedLayout()));
+        QCOMPARE(bytesOf(path), QByteArray("[Font]\r\nName=G\xe2teau Sans\r\nSize= 12\r\ncouleur= 255\r\nBold=True\r\n"
+                                           "[Tickets]\r\nOrg=True\r\nFolio= 4\r\n[Marges]\r\nH= 5\r\nB= 22\r\n"
+                                           "[Pos]\r\nX= 12\r\nY= 30\r\nE= 90\r\n"));
+        const StoredSettings s = readSettings(path);
+        QCOMPARE(s.fontName, QStringLiteral("Gâteau Sans"));
+        QCOMPARE(s.size, QString("12"));
+        QCOMPARE(s.bold, QString("True"));
+        QCOMPARE(s.colour, QString("255"));
+        QCOMPARE(s.org, QString("True"));
+        QCOMPARE(s.folio, std::optional<QString>("4"));
+        QCOMPARE(s.top, QString("5"));
+        QCOMPARE(s.bottom, QString("22"));
+        QCOMPARE(s.x, QString("12"));
+        QCOMPARE(s.y, QString("30"));
+        QCOMPARE(s.e, QString("90"));
+    }
+
+    void aLinearSaveLeavesTheOldFolioUnread()
+    {
+        const QString path = dir.filePath("linear.ini");
+        QVERIFY(writeSettings(path, foliatedLayout()));
+        SavedSettings linear = foliatedLayout();
+        linear.foliated = false;
+        linear.fontName.clear(); // nothing selected in the list
+        linear.size.clear();     // a caption with no number
+        QVERIFY(writeSettings(path, linear));
+        QVERIFY(bytesOf(path).contains("Org=False\r\nFolio= 4\r\n"));
+        QVERIFY(bytesOf(path).contains("Name=\r\nSize=\r\n"));
+        const StoredSettings s = readSettings(path);
+        QCOMPARE(s.org, QString("Fals")); // read limit of 4: only "True" matters
+        QVERIFY(!s.folio);
+        QCOMPARE(s.fontName, QString());
+    }
+
+    void aHandWrittenWindowsFileReadsTheSame()
+    {
+        const QString path = dir.filePath("hand.ini");
+        writeBytes(path, "[font]\r\nNAME=Courier New\r\nSize = 12 \r\nbold=true\r\nCOULEUR=255abc\r\n"
+                         "[Tickets]\r\norg=TRUE\r\nFolio=4\r\n[Pos]\r\nX=1500\r\nY=297\r\nE=5\r\n"
+                         "[Marges]\r\nH=123\r\n");
+        const StoredSettings s = readSettings(path);
+        QCOMPARE(s.fontName, QString("Courier New"));
+        QCOMPARE(s.size, QString("12"));
+        QCOMPARE(s.bold, QString("true"));
+        QCOMPARE(s.colour, QString("255abc"));
+        QCOMPARE(s.org, QString("TRUE"));
+        QVERIFY(!s.folio); // only "True" lets the folio count be read
+        QCOMPARE(s.x, QString("150"));
+        QCOMPARE(s.top, QString("12"));
+        QCOMPARE(s.bottom, QString());
+
+        writeBytes(path, "[Font]\r\nName=" + QByteArray(45, 'N') + "\r\n");
+        QCOMPARE(readSettings(path).fontName, QString(39, 'N'));
+        QCOMPARE(readSettings(dir.filePath("absent.ini")).fontName, QString());
+    }
+
+    void numberForm()
+    {
+        QCOMPARE(calvorigne::numberForm("012"), QString(" 12"));
+        QCOMPARE(calvorigne::numberForm(" 12 "), QString(" 12"));
+        QCOMPARE(calvorigne::numberForm("-3"), QString("-3"));
+        QCOMPARE(calvorigne::numberForm("12.5"), QString(" 12.5"));
+        QCOMPARE(calvorigne::numberForm(""), QString());
+        QCOMPARE(calvorigne::numberForm("12abc"), QString());
+    }
+
+    void aFailedSaveIsReported()
+    {
+        const QString blocker = dir.filePath("blocker");
+        writeBytes(blocker, "a file where a folder should be");
+        QVERIFY(!writeSettings(blocker + "/Calvorigne.ini", foliatedLayout()));
+
+        const QString readOnly = dir.filePath("readonly.ini");
+        writeBytes(readOnly, "[Font]\r\nName=Arial\r\n");
+        QFile::setPermissions(readOnly, QFile::ReadOwner);
+        QVERIFY(!writeSettings(readOnly, foliatedLayout()));
+        QCOMPARE(bytesOf(readOnly), QByteArray("[Font]\r\nName=Arial\r\n"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettings)
+#include "test_settings.moc"

@@ -1,0 +1,213 @@
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+namespace {
+
+QRect inTwips(const QWidget* w)
+{
+    const QRect g = w->geometry();
+    return QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15);
+}
+
+// Within one pixel of the twips given, after rounding to 15 twips a pixel.
+bool placedAt(const QWidget* w, int left, int top, int width, int height)
+{
+    const QRect g = inTwips(w);
+    auto near = [](int a, int b) { return std::abs(a - b) <= 8; };
+    return near(g.x(), left) && near(g.y(), top) && near(g.width(), width) && near(g.height(), height);
+}
+
+const QByteArray completeFile = "[Font]\r\nName=Courier\r\nSize= 14\r\ncouleur= 16711680\r\nBold=True\r\n"
+                                "[Tickets]\r\nOrg=True\r\nFolio= 4\r\n[Marges]\r\nH= 5\r\nB= 22\r\n"
+                                "[Pos]\r\nX= 20\r\nY= 30\r\nE= 90\r\n";
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void everyControlStandsWhereTheLayoutPutsIt()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        QCOMPARE(w.objectName(), QStringLiteral("Numéro"));
+        QCOMPARE(w.windowTitle(), QString("Calvorigne"));
+        QVERIFY(std::abs(w.width() * 15 - 7335) <= 8 && std::abs(w.height() * 15 - 8385) <= 8);
+
+        const struct { const char* name; int l, t, wd, h; } places[] = {
+            {"Lbl_X", 3000, 240, 615, 375},      {"ud_x", 3616, 240, 240, 375},
+            {"Lbl_Y", 5160, 1080, 615, 375},     {"UpDown1", 1350, 2040, 240, 375},
+            {"Frame4", 4230, 2460, 2415, 1515},  {"Lbl_H", 915, 300, 450, 345},
+            {"Frame2", 30, 4020, 3525, 3855},    {"Frame3", 105, 1335, 3195, 1170},
+            {"Lbl_Début", 360, 690, 660, 390},   {"Lbl_page", 2565, 3240, 735, 465},
+            {"opt_org(1)", 255, 570, 1710, 315}, {"ud_folio", 2805, 555, 240, 405},
+            {"Frame1", 3645, 4050, 3435, 3255},  {"List1", 90, 210, 2580, 1020},
+            {"Picture1(5)", 2385, 1350, 200, 200}, {"UpDown7", 3135, 2175, 240, 435},
+            {"Command2", 3645, 7440, 930, 495},  {"cmd_print", 5730, 7440, 600, 525},
+            {"cmd_end", 6660, 7425, 570, 510},   {"Text1", 2040, 8040, 3495, 285},
+        };
+        for (const auto& p : places) {
+            const QWidget* control = w.findChild<QWidget*>(QString::fromUtf8(p.name));
+            QVERIFY2(control, p.name);
+            QVERIFY2(placedAt(control, p.l, p.t, p.wd, p.h), p.name);
+        }
+        QCOMPARE(w.Frame3->parentWidget(), w.Frame2);
+        QCOMPARE(w.UpDown2->parentWidget(), w.Frame1);
+        QCOMPARE(w.Frame2->title(), QString(" Numérotation"));
+        QCOMPARE(w.Command2->text(), QString("Propriètés Imprimante"));
+        QCOMPARE(w.cmd_print->toolTip(), QString("Imprimer les numéros"));
+        QCOMPARE(w.cmd_end->toolTip(), QString("Quitter"));
+        QCOMPARE(w.Lbl_Y->toolTip(), QString("distance entre le bord du haut de page et le n° (en mm)"));
+        QCOMPARE(w.Lbl_E->toolTip(), QString("écart entre deux numéros (en mm)"));
+        QCOMPARE(w.Lbl_X->font().pointSizeF(), 14.25);
+        QCOMPARE(w.Lbl_E->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(w.palette().color(QPalette::Window), QColor(224, 224, 224));
+        QVERIFY(!w.cmd_print->icon().isNull() && !w.cmd_end->icon().isNull());
+        QVERIFY(!w.Text1->text().isEmpty());
+        QVERIFY(!w.Cmd_Try->isVisible());
+        QCOMPARE(w.Cmd_Try->text(), QString("Voir la fonte"));
+
+        const QColor palette[] = {{0, 0, 0}, {255, 0, 0}, {255, 128, 0}, {255, 255, 0}, {0, 255, 0}, {0, 0, 255}, {255, 0, 255}};
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(w.Picture1[i]->palette().color(QPalette::Window), palette[i]);
+        QCOMPARE(w.Shape1->property("rect").toRect(), QRect(2000, 1000, 2100, 2970));
+    }
+
+    void focusStartsOnPrintAndTabsInOrder()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(QApplication::focusWidget(), w.cmd_print);
+        const QStringList expected = {"cmd_end", "ud_x", "ud_Y", "UpDown1", "UpDown2", "List1", "UpDown3",
+                                      "UpDown4", "UpDown5", "UpDown6", "opt_org(0)", "Chk_Bold", "UpDown7",
+                                      "Picture1(0)"};
+        for (const QString& name : expected) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), name);
+        }
+    }
+
+    void withoutSettingsTheWindowOpensEmptied()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
+        QCOMPARE(w.Lbl_NbCarnet->text(), QString("012"));
+        QCOMPARE(w.Lbl_Try->text(), QString("0001"));
+        QCOMPARE(w.Lbl_folio->text(), QString("1"));
+        for (const ValueLabel* l : {w.Lbl_X, w.Lbl_Y, w.Lbl_E, w.Lbl_H, w.Lbl_B, w.Lbl_Size, w.Lbl_Count, w.Lbl_Der, w.Lbl_page})
+            QVERIFY2(l->text().isEmpty(), qPrintable(l->objectName()));
+        QVERIFY(w.opt_org[0]->isChecked());
+        QVERIFY(!w.Lbl_folio->isVisible() && !w.ud_folio->isVisible());
+        QCOMPARE(w.Chk_Bold->checkState(), Qt::Unchecked);
+        QCOMPARE(w.list1Text(), QString());
+        QCOMPARE(w.sampleColour(), 0u);
+        QCOMPARE(w.Line_X->x1(), 2000.f);
+        QCOMPARE(w.Line_Y->y1(), 1000.f);
+        QCOMPARE(w.Line_E->y2(), 1000.f);
+        // The printer's fonts, sorted without regard to case.
+        QStringList listed;
+        for (int i = 0; i < w.List1->count(); ++i)
+            listed << w.List1->item(i)->text();
+        QCOMPARE(listed, QStringList({"arial", "Bitstream", "Courier", "Zapf"}));
+    }
+
+    void savingAndStartingAgainRestoresEveryParameter()
+    {
+        WindowFixture f;
+        f.writeSettingsFile(completeFile);
+        {
+            Numero& w = f.start();
+            QCOMPARE(w.list1Text(), QString("Courier"));
+            QCOMPARE(w.Lbl_Size->text(), QString("14"));
+            QCOMPARE(w.Chk_Bold->checkState(), Qt::Checked);
+            QCOMPARE(w.sampleColour(), 0xFF0000u);
+            QCOMPARE(w.inkColour(), 0xFF0000u);
+            QVERIFY(w.opt_org[1]->isChecked());
+            QCOMPARE(w.Lbl_folio->text(), QString("4"));
+            QCOMPARE(w.Lbl_H->text(), QString("5"));
+            QCOMPARE(w.Lbl_B->text(), QString("22"));
+            QCOMPARE(w.Lbl_X->text(), QString("20"));
+            QCOMPARE(w.Lbl_Y->text(), QString("30"));
+            QCOMPARE(w.Lbl_E->text(), QString("90"));
+            f.dialogs.answers = {true};
+            w.cmd_end->click();
+            QCOMPARE(f.dialogs.questions, QStringList("Voulez-vous enregistrer les paramètres ci-dessus"));
+            QVERIFY(!w.isVisible());
+        }
+        QFile file(f.settingsPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), completeFile); // the same values, written back in place
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void answeringNoWritesNothing()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        f.dialogs.answers = {false};
+        w.cmd_end_Click();
+        QVERIFY(!QFile::exists(f.settingsPath));
+        QVERIFY(!w.isVisible());
+
+        // Closing the window any other way asks nothing.
+        WindowFixture g;
+        Numero& other = g.start();
+        other.close();
+        QVERIFY(g.dialogs.questions.isEmpty());
+    }
+
+    void aSaveThatFailsIsReported()
+    {
+        WindowFixture f;
+        f.writeSettingsFile(completeFile);
+        Numero& w = f.start();
+        QFile::setPermissions(f.settingsPath, QFile::ReadOwner);
+        f.dialogs.answers = {true};
+        w.cmd_end_Click();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.messages.first().startsWith("Les paramètres n'ont pas pu être enregistrés"));
+        QVERIFY(f.dialogs.messages.first().contains(f.settingsPath));
+        QVERIFY(!w.isVisible());
+    }
+
+    void oddSettingsNeitherCrashNorStopTheStart()
+    {
+        WindowFixture f;
+        f.writeSettingsFile("Name=nowhere\n[Font]\nSize=-9\ncouleur=1e999999\nName=\xff\xfe\x01\n[Tickets]\rOrg=True\rFolio=0\r"
+                            "[Pos]\nX=1e9\nY=abc\nE=1,5\n");
+        Numero& w = f.start();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Lbl_X->text(), QString("1e9"));
+        QCOMPARE(w.Line_X->x1(), float(2000 + 10 * 1e9));
+        QCOMPARE(w.Lbl_Y->text(), QString("abc"));
+        QCOMPARE(w.Line_Y->y1(), 1000.f);
+        QCOMPARE(w.Line_E->y1(), 1010.f);
+        QCOMPARE(w.Lbl_folio->text(), QString("0"));
+        QCOMPARE(w.sampleColour(), 0u);
+        QCOMPARE(w.list1Text(), QString());
+    }
+
+    void printerPropertiesOpensThePrinterDialog()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        w.Command2->click();
+        QCOMPARE(f.dialogs.printerDialogs, 1);
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
