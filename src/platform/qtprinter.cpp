@@ -1,5 +1,6 @@
 #include "qtprinter.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -55,12 +56,14 @@ void QtPrinter::setFontName(const QString& name)
 {
     if (!name.isEmpty())
         m_font.setFamily(name);
+    m_fontChanged = true;
 }
 
 void QtPrinter::setFontSize(double points)
 {
     if (points > 0)
         m_font.setPointSizeF(points);
+    m_fontChanged = true;
 }
 
 void QtPrinter::setColourMode(ColourMode mode)
@@ -71,11 +74,13 @@ void QtPrinter::setColourMode(ColourMode mode)
 void QtPrinter::setBold(bool bold)
 {
     m_font.setBold(bold);
+    m_fontChanged = true;
 }
 
 void QtPrinter::setInkColour(std::uint32_t colour)
 {
     m_ink = QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
+    m_fontChanged = true;
 }
 
 void QtPrinter::setPosition(float left, float top)
@@ -115,6 +120,10 @@ void QtPrinter::openDocument()
     m_fileWeChose = file;
     m_printer.setOutputFileName(file);
 
+    // Each job gets a title of its own: some print-to-file queues name their files after it.
+    m_printer.setDocName(QStringLiteral("Calvorigne %1 (%2)")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")))
+                             .arg(++m_documents));
     m_printer.setPageOrientation(QPageLayout::Portrait);
     m_printer.setColorMode(m_colourMode);
     // Place by the printer's real printable area, not by Qt's default margins.
@@ -129,6 +138,7 @@ void QtPrinter::openDocument()
                                      .arg(QDir::toNativeSeparators(file)));
     }
     m_pendingPages = 0;
+    m_fontChanged = true;
 }
 
 void QtPrinter::printText(const QString& text)
@@ -139,14 +149,16 @@ void QtPrinter::printText(const QString& text)
         if (!m_printer.newPage())
             throw PrinterError(QStringLiteral("l'imprimante n'a pas accepté une nouvelle page."));
     }
-    m_painter.setFont(m_font);
-    m_painter.setPen(m_ink);
+    if (m_fontChanged) {
+        m_painter.setFont(m_font);
+        m_painter.setPen(m_ink);
+        // The position is the top-left corner of the character cell: the baseline is one
+        // ascent lower, measured with the printer's own metrics.
+        m_ascent = QFontMetricsF(m_font, &m_printer).ascent();
+        m_fontChanged = false;
+    }
     const double dotsPerMillimetre = m_printer.resolution() / 25.4;
-    // The position is the top-left corner of the character cell: the baseline is one ascent
-    // lower, measured with the printer's own metrics.
-    const QFontMetricsF metrics(m_font, &m_printer);
-    m_painter.drawText(QPointF(m_position.x() * dotsPerMillimetre,
-                               m_position.y() * dotsPerMillimetre + metrics.ascent()),
+    m_painter.drawText(QPointF(m_position.x() * dotsPerMillimetre, m_position.y() * dotsPerMillimetre + m_ascent),
                        text);
 }
 

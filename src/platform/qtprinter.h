@@ -50,7 +50,10 @@ private:
     QColor m_ink = Qt::black;
     QPrinter::ColorMode m_colourMode = QPrinter::GrayScale;
     QPointF m_position; // millimetres
+    bool m_fontChanged = true; // the painter's font, ink and ascent are to be set again
+    double m_ascent = 0;
     int m_pendingPages = 0;
+    int m_documents = 0;
     QString m_fileWeChose;  // the output file this printer set itself
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;

@@ -1,0 +1,162 @@
+// Times the program's own print run against a bare QPainter loop that draws the same texts
+// at the same places into a PDF, and reports the peak memory of each.
+//
+//   print_benchmark            runs every configuration, each in a process of its own
+//   print_benchmark run|bare BOOKLETS ROWS   one measurement: seconds, pages, peak KiB
+#include "app/startup.h"
+#include "core/numbers.h"
+#include "platform/dialogs.h"
+#include "platform/qtprinter.h"
+#include "ui/window/numero.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <sys/resource.h>
+
+using namespace calvorigne;
+
+namespace {
+
+constexpr int folios = 10;
+
+// Answers every message at once; the run asks nothing else.
+class Unattended : public Dialogs {
+public:
+    void message(const QString&) override {}
+    bool question(const QString&) override { return true; }
+    std::optional<QString> textInput(const QString&) override { return std::nullopt; }
+    void printerDialog() override {}
+    void setBusy(bool) override {}
+};
+
+// The spacing that gives the wanted rows per page with no margins.
+double spacingFor(int rows)
+{
+    return 297.0 / rows;
+}
+
+long printedPages(int booklets, int rows)
+{
+    return long(std::ceil(double(booklets) / rows)) * folios;
+}
+
+void viaPrintRun(const QString& folder, int booklets, int rows)
+{
+    QtPrinter printer;
+    printer.device().setOutputFileName(folder + "/run.pdf");
+    Unattended dialogs;
+    Numero window(printer, dialogs, folder + "/Calvorigne.ini");
+    Main(window);
+    window.opt_org[1]->setChecked(true);
+    window.Lbl_folio->setCaption(QString::number(folios));
+    window.Lbl_NbCarnet->setCaption(QString::number(booklets));
+    window.Lbl_H->setCaption("0");
+    window.Lbl_B->setCaption("0");
+    window.Lbl_E->setCaption(plainNumber(spacingFor(rows)));
+    window.Lbl_X->setCaption("20");
+    window.Lbl_Y->setCaption("0");
+    window.Lbl_Size->setCaption("10");
+    window.cmd_print_Click();
+}
+
+// The same texts at the same places, two documents, without the program around them.
+void bare(const QString& folder, int booklets, int rows)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QFont font;
+    font.setPointSizeF(10);
+    const double dots = printer.resolution() / 25.4;
+    const double spacing = spacingFor(rows);
+    const long gatherings = long(std::ceil(double(booklets) / rows));
+    const long lastNumber = long(booklets) * folios;
+    QPainter painter;
+    long page = 0;
+    for (long g = 0; g < gatherings; ++g) {
+        if (g == 0 || g == gatherings / 2) {
+            if (painter.isActive())
+                painter.end();
+            printer.setOutputFileName(QStringLiteral("%1/bare-%2.pdf").arg(folder).arg(g));
+            printer.setPageMargins(QMarginsF());
+            painter.begin(&printer);
+            page = 0;
+        }
+        for (int j = 1; j <= folios; ++j) {
+            if (page++ > 0)
+                printer.newPage();
+            painter.setFont(font);
+            const double ascent = QFontMetricsF(font, &printer).ascent();
+            for (int i = 1; i <= rows; ++i) {
+                const long n = g * folios * rows + j + long(folios) * (i - 1);
+                if (n > lastNumber)
+                    break;
+                painter.drawText(QPointF(20 * dots, (i - 1) * spacing * dots + ascent),
+                                 padNumber(double(n), QStringLiteral("0000")));
+            }
+        }
+    }
+    painter.end();
+}
+
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+struct Measure {
+    double seconds = 0;
+    long kib = 0;
+};
+
+Measure measureInChild(const QString& program, const QString& mode, int booklets, int rows)
+{
+    QProcess child;
+    child.start(program, {mode, QString::number(booklets), QString::number(rows)});
+    child.waitForFinished(-1);
+    const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
+    if (fields.size() < 2)
+        return {};
+    return {fields[0].toDouble(), fields[1].toLong()};
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() == 4) {
+        QTemporaryDir folder;
+        const int booklets = args[2].toInt(), rows = args[3].toInt();
+        QElapsedTimer clock;
+        clock.start();
+        if (args[1] == u"run")
+            viaPrintRun(folder.path(), booklets, rows);
+        else
+            bare(folder.path(), booklets, rows);
+        std::printf("%.3f %ld\n", clock.nsecsElapsed() / 1e9, peakKiB());
+        return 0;
+    }
+
+    std::printf("%9s %5s %7s %9s %9s %6s %9s %9s %10s\n", "booklets", "rows", "pages", "run s", "bare s",
+                "ratio", "run MiB", "bare MiB", "run us/pg");
+    const int configurations[][2] = {{1000, 3}, {3000, 3}, {9999, 3}, {1000, 297}, {9999, 297}};
+    for (const auto& [booklets, rows] : configurations) {
+        const Measure run = measureInChild(args[0], "run", booklets, rows);
+        const Measure bare = measureInChild(args[0], "bare", booklets, rows);
+        const long pages = printedPages(booklets, rows);
+        std::printf("%9d %5d %7ld %9.2f %9.2f %6.2f %9.1f %9.1f %10.1f\n", booklets, rows, pages, run.seconds,
+                    bare.seconds, run.seconds / bare.seconds, run.kib / 1024.0, bare.kib / 1024.0,
+                    run.seconds * 1e6 / double(pages));
+    }
+    return 0;
+}

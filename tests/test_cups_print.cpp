@@ -1,0 +1,141 @@
+// Prints worked example 1 through a real print scheduler and reads the PDFs that come out.
+// Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
+#include "app/startup.h"
+#include "fakes.h"
+#include "platform/qtprinter.h"
+#include "ui/window/numero.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace calvorigne;
+
+namespace {
+
+constexpr double pointsToMm = 25.4 / 72;
+
+struct Word {
+    QString text;
+    double left, top; // mm from the paper's top-left corner
+};
+
+// The queue's printable area, from its PPD: left and top margins in mm.
+QPointF printableCorner(const QString& ppd)
+{
+    QFile file(ppd);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromLatin1(file.readAll());
+    const auto area = QRegularExpression(R"re(\*ImageableArea A4/[^:]*: "([\d.]+) ([\d.]+) ([\d.]+) ([\d.]+)")re").match(text);
+    const auto paper = QRegularExpression(R"re(\*PaperDimension A4/[^:]*: "([\d.]+) ([\d.]+)")re").match(text);
+    return QPointF(area.captured(1).toDouble() * pointsToMm,
+                   (paper.captured(2).toDouble() - area.captured(4).toDouble()) * pointsToMm);
+}
+
+bool queueEmpty()
+{
+    QProcess lpstat;
+    lpstat.start("lpstat", {"-o"});
+    lpstat.waitForFinished();
+    return lpstat.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// Words of each page. The box poppler gives a word follows the PDF's own idea of the font's
+// height, so the top of the character cell is found from the baseline instead: digits stand on
+// it, so it is the bottom of their box, and the cell's top is one ascent of the font above.
+QList<QList<Word>> wordsOf(const QString& pdf, double ascent)
+{
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-bbox", pdf, "-"});
+    pdftotext.waitForFinished();
+    const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QList<QList<Word>> pages;
+    static const QRegularExpression pattern(
+        R"re(<page |<word xMin="([\d.]+)" yMin="[\d.]+" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+    for (auto it = pattern.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith("<page")) {
+            pages.append(QList<Word>());
+            continue;
+        }
+        const double baseline = m.captured(2).toDouble();
+        pages.last().append({m.captured(3), m.captured(1).toDouble() * pointsToMm, (baseline - ascent) * pointsToMm});
+    }
+    return pages;
+}
+
+} // namespace
+
+class TestCupsPrint : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExampleOneComesOutAsTwoPdfs()
+    {
+        if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+            QSKIP("no private print scheduler");
+        const QDir output(qEnvironmentVariable("CALVORIGNE_PDF_DIR"));
+        const QStringList before = output.entryList({"*.pdf"}, QDir::Files);
+
+        QTemporaryDir dir;
+        QtPrinter printer;
+        testing::ScriptedDialogs dialogs;
+        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
+        Main(w);
+        QVERIFY(printer.hasPrinter());
+        w.setList1Text("Liberation Sans");
+        QCOMPARE(w.list1Text(), QString("Liberation Sans"));
+        w.Lbl_Debut->setCaption("1");
+        w.Lbl_NbCarnet->setCaption("12");
+        w.Lbl_H->setCaption("5");
+        w.Lbl_B->setCaption("22");
+        w.Lbl_E->setCaption("90");
+        w.Lbl_X->setCaption("20");
+        w.Lbl_Y->setCaption("30");
+        w.Lbl_Size->setCaption("12");
+        w.cmd_print_Click();
+        QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
+
+        QStringList produced;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 90000) {
+            produced = output.entryList({"*.pdf"}, QDir::Files, QDir::Time | QDir::Reversed);
+            for (const QString& old : before)
+                produced.removeAll(old);
+            if (produced.size() >= 2 && queueEmpty())
+                break;
+            QTest::qWait(500);
+        }
+        QCOMPARE(produced.size(), 2);
+
+        const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
+        QFont font("Liberation Sans");
+        font.setPixelSize(1200);
+        const double ascentInPoints = QFontMetricsF(font).ascent() / 100; // of a 12-point font
+        int number = 1;
+        for (const QString& name : produced) {
+            const auto pages = wordsOf(output.filePath(name), ascentInPoints);
+            QCOMPARE(pages.size(), 2);
+            for (const auto& page : pages) {
+                QCOMPARE(page.size(), 3);
+                for (int row = 0; row < 3; ++row, ++number) {
+                    const Word& word = page[row];
+                    qInfo("%s at %.3f, %.3f mm", qPrintable(word.text), word.left, word.top);
+                    QCOMPARE(word.text, QStringLiteral("%1").arg(number, 4, 10, QChar('0')));
+                    QVERIFY(std::abs(word.left - (corner.x() + 42)) <= 0.1);
+                    QVERIFY(std::abs(word.top - (corner.y() + 35 + 90 * row)) <= 0.1);
+                }
+            }
+            QFile::remove(output.filePath(name));
+        }
+    }
+};
+
+QTEST_MAIN(TestCupsPrint)
+#include "test_cups_print.moc"
