@@ -14,5 +14,8 @@ install_missing() {
 }
 
 build_packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n fonts-liberation)
+# Building the Debian package computes its dependencies with dpkg-shlibdeps.
+package_packages=(dpkg-dev file desktop-file-utils)
+
 # The tests also print through a private print scheduler and read the PDFs back.
 test_packages=(cups cups-client printer-driver-cups-pdf poppler-utils)

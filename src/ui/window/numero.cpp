@@ -123,7 +123,10 @@ Numero::Numero(Printer& printer, Dialogs& dialogs, const QString& settingsPath, 
     palette.setColor(QPalette::Window, windowBackground);
     setPalette(palette);
     setAutoFillBackground(true);
-    setFont(QFont(QStringLiteral("Arial"), 8)); // small enough for the captions' fixed boxes
+    // The captions' boxes are fixed and were laid out for a narrow 8-point face.
+    QFont captions(QStringLiteral("Arial"));
+    captions.setPointSizeF(7.5);
+    setFont(captions);
     resize(tw(7335), tw(8385));
 
     createControls();
