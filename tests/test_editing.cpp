@@ -69,6 +69,16 @@ private slots:
         QTest::keyClick(w.ud_x, Qt::Key_Down);
         QTest::keyClick(w.ud_x, Qt::Key_Down);
         QCOMPARE(w.Lbl_X->text(), QString("11"));
+
+        // Holding an arrow down repeats.
+        const QPoint up(w.ud_Y->width() / 2, 2);
+        QTest::mousePress(w.ud_Y, Qt::LeftButton, {}, up);
+        QTest::qWait(700);
+        QTest::mouseRelease(w.ud_Y, Qt::LeftButton, {}, up);
+        const int reached = w.Lbl_Y->text().toInt();
+        QVERIFY(reached > 2);
+        QTest::qWait(200);
+        QCOMPARE(w.Lbl_Y->text().toInt(), reached);
     }
 
     void theFirstNumberDialogAnswers()
