@@ -1,9 +1,7 @@
 // Prints worked example 1 through a real print scheduler and reads the PDFs that come out.
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
-#include "app/startup.h"
-#include "fakes.h"
 #include "platform/qtprinter.h"
-#include "ui/window/numero.h"
+#include "window_fixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -90,14 +88,7 @@ private slots:
         QVERIFY(printer.hasPrinter());
         w.setList1Text("Liberation Sans");
         QCOMPARE(w.list1Text(), QString("Liberation Sans"));
-        w.Lbl_Debut->setCaption("1");
-        w.Lbl_NbCarnet->setCaption("12");
-        w.Lbl_H->setCaption("5");
-        w.Lbl_B->setCaption("22");
-        w.Lbl_E->setCaption("90");
-        w.Lbl_X->setCaption("20");
-        w.Lbl_Y->setCaption("30");
-        w.Lbl_Size->setCaption("12");
+        testing::layOutExample(w, "1", "12", "1");
         w.cmd_print_Click();
         QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
 

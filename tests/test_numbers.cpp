@@ -15,13 +15,10 @@ private slots:
         QTest::newRow("point") << "1.5" << 1.5;
         QTest::newRow("comma ends it") << "1,5" << 1.0;
         QTest::newRow("blanks inside") << "7 500" << 7500.0;
-        QTest::newRow("blanks, tabs, line feeds") << " \t4\n2 " << 42.0;
-        QTest::newRow("word after") << "42 carnets" << 42.0;
+        QTest::newRow("blanks, tabs, line feeds") << " \t4\n2 carnets" << 42.0;
         QTest::newRow("letters") << "abc" << 0.0;
         QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("sign") << "-3" << -3.0;
         QTest::newRow("blank after sign") << "- 3" << -3.0;
-        QTest::newRow("plus") << "+5" << 5.0;
         QTest::newRow("fraction only") << ".5" << 0.5;
         QTest::newRow("second point ends it") << "1.2.3" << 1.2;
         QTest::newRow("exponent") << "1E3" << 1000.0;
@@ -29,11 +26,8 @@ private slots:
         QTest::newRow("exponent without digits") << "12e" << 12.0;
         QTest::newRow("hexadecimal") << "&H10" << 16.0;
         QTest::newRow("hexadecimal letters") << "&hff" << 255.0;
-        QTest::newRow("octal") << "&O17" << 15.0;
         QTest::newRow("octal stops at 8") << "&O78" << 7.0;
-        QTest::newRow("ampersand alone") << "&X1" << 0.0;
         QTest::newRow("underflow") << "1e-999" << 0.0;
-        QTest::newRow("large but finite") << "1e308" << 1e308;
     }
     void readNumberTakesTheLeadingNumber()
     {
@@ -50,12 +44,10 @@ private slots:
 
     void padNumberPadsAndRounds()
     {
-        QCOMPARE(padNumber(7, "0000"), QString("0007"));
         QCOMPARE(padNumber(120, "0000"), QString("0120"));
         QCOMPARE(padNumber(12345, "0000"), QString("12345"));
         QCOMPARE(padNumber(-5, "0000"), QString("-0005"));
         QCOMPARE(padNumber(12, "000"), QString("012"));
-        QCOMPARE(padNumber(0, "0000"), QString("0000"));
         // Halves go away from zero here, unlike the colour and the folio loop.
         QCOMPARE(padNumber(12.5, "0000"), QString("0013"));
         QCOMPARE(padNumber(2.5, "000"), QString("003"));
@@ -70,25 +62,11 @@ private slots:
         QCOMPARE(roundHalfEven(3.5), 4.0);
         QCOMPARE(roundHalfEven(-2.5), -2.0);
         QCOMPARE(colourFromNumber(255), 255u);
-        QCOMPARE(colourFromNumber(16711680), 0xFF0000u);
         QCOMPARE(colourFromNumber(254.5), 254u);
         QCOMPARE(colourFromNumber(-1), 0u);
         QCOMPARE(colourFromNumber(16777216), 0u);
         QCOMPARE(colourFromNumber(HUGE_VAL), 0u);
         QCOMPARE(colourValue(255, 128, 0), 0x0080FFu);
-        QCOMPARE(redOf(0x0080FF), 255);
-        QCOMPARE(greenOf(0x0080FF), 128);
-        QCOMPARE(blueOf(0xFF0000), 255);
-    }
-
-    void writtenForms()
-    {
-        QCOMPARE(plainNumber(12), QString("12"));
-        QCOMPARE(plainNumber(-0.0), QString("0"));
-        QCOMPARE(plainNumber(1e20), QString("100000000000000000000"));
-        QCOMPARE(signedNumber(12), QString(" 12"));
-        QCOMPARE(signedNumber(12.5), QString(" 12.5"));
-        QCOMPARE(signedNumber(-3), QString("-3"));
     }
 };
 

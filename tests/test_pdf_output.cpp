@@ -1,9 +1,7 @@
 // The real printer layer when the numbers go to PDF files: with no printer installed, and
 // when the user chose to print to a file.
-#include "app/startup.h"
-#include "fakes.h"
 #include "platform/qtprinter.h"
-#include "ui/window/numero.h"
+#include "window_fixture.h"
 
 #include <QDir>
 #include <QProcess>
@@ -31,11 +29,7 @@ struct Run {
     Run()
     {
         Main(window);
-        window.Lbl_NbCarnet->setCaption("12");
-        window.Lbl_H->setCaption("5");
-        window.Lbl_B->setCaption("22");
-        window.Lbl_E->setCaption("90");
-        window.Lbl_Size->setCaption("12");
+        testing::layOutExample(window, "1", "12", "1");
     }
 };
 

@@ -11,20 +11,6 @@ namespace {
 const QString turn = "Changez le papier de sens pour imprimer la suite.";
 const QString end = "Fin du tirage.";
 
-// The geometry of the worked examples: C = 3 rows at 35, 125 and 215 mm, 42 mm from the left.
-void layOut(Numero& w, const QString& first, const QString& booklets, const QString& folios)
-{
-    w.Lbl_Debut->setCaption(first);
-    w.Lbl_NbCarnet->setCaption(booklets);
-    w.Lbl_folio->setCaption(folios);
-    w.Lbl_H->setCaption("5");
-    w.Lbl_B->setCaption("22");
-    w.Lbl_E->setCaption("90");
-    w.Lbl_X->setCaption("20");
-    w.Lbl_Y->setCaption("30");
-    w.Lbl_Size->setCaption("12");
-}
-
 // A document as the numbers on each of its pages.
 QList<QStringList> pagesOf(const Document& d)
 {
@@ -55,7 +41,7 @@ private slots:
     {
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "12", "1");
+        layOutExample(w, "1", "12", "1");
         QTest::mouseClick(w.cmd_print, Qt::LeftButton);
 
         QCOMPARE(f.printer.documents.size(), std::size_t(2));
@@ -83,7 +69,7 @@ private slots:
     {
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "6", "2");
+        layOutExample(w, "1", "6", "2");
         w.Lbl_Der->setCaption("99"); // shown until the run writes its own last number
         w.cmd_print_Click();
         QCOMPARE(f.printer.documents.size(), std::size_t(2));
@@ -98,7 +84,7 @@ private slots:
         // F = 2, T = 3: the counter reads 2, then 4 at the gathering ends.
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "9", "2");
+        layOutExample(w, "1", "9", "2");
         w.cmd_print_Click();
         QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2"}));
         QCOMPARE(f.printer.documents[0].size(), std::size_t(4));
@@ -110,7 +96,7 @@ private slots:
         // A fractional half page count: no prompt, one document, the last page short.
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "4", "1");
+        layOutExample(w, "1", "4", "1");
         w.cmd_print_Click();
         QCOMPARE(f.printer.documents.size(), std::size_t(1));
         QCOMPARE(pagesOf(f.printer.documents[0]), QList<QStringList>({{"0001", "0002", "0003"}, {"0004"}}));
@@ -120,7 +106,7 @@ private slots:
         // A foliated gathering cut short: every page still gets its numbers.
         WindowFixture g;
         Numero& other = g.start();
-        layOut(other, "1", "2", "3");
+        layOutExample(other, "1", "2", "3");
         other.cmd_print_Click();
         QCOMPARE(pagesOf(g.printer.documents[0]), QList<QStringList>({{"0001", "0004"}, {"0002", "0005"}, {"0003", "0006"}}));
         QCOMPARE(other.Lbl_Debut->text(), QString("0007"));
@@ -128,7 +114,7 @@ private slots:
         // Five foliated booklets of two across gatherings of three rows: 1 to 10, each once.
         WindowFixture h;
         Numero& third = h.start();
-        layOut(third, "1", "5", "2");
+        layOutExample(third, "1", "5", "2");
         third.cmd_print_Click();
         QStringList printed = h.printer.texts();
         printed.sort();
@@ -139,14 +125,14 @@ private slots:
     {
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "9998", "3", "1");
+        layOutExample(w, "9998", "3", "1");
         w.cmd_print_Click();
         QCOMPARE(f.printer.texts(), QStringList({"9998", "9999", "10000"}));
         QCOMPARE(w.Lbl_Debut->text(), QString("10001"));
 
         WindowFixture g;
         Numero& other = g.start();
-        layOut(other, "1", "0", "1");
+        layOutExample(other, "1", "0", "1");
         other.cmd_print_Click();
         QVERIFY(g.printer.documents.empty());
         QVERIFY(g.dialogs.messages.isEmpty());
@@ -167,7 +153,7 @@ private slots:
         for (const auto& c : cases) {
             WindowFixture f;
             Numero& w = f.start();
-            layOut(w, "1", "12", "1");
+            layOutExample(w, "1", "12", "1");
             w.findChild<ValueLabel*>(QString::fromUtf8(c.field))->setCaption(c.value);
             w.cmd_print_Click();
             QCOMPARE(f.dialogs.messages, QStringList(QString::fromUtf8(c.message)));
@@ -181,7 +167,7 @@ private slots:
     {
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "12", "1");
+        layOutExample(w, "1", "12", "1");
         f.printer.failAtText = 4;
         w.cmd_print_Click();
         QCOMPARE(f.dialogs.messages, QStringList("L'impression a échoué : le papier est coincé."));
@@ -195,7 +181,7 @@ private slots:
     {
         WindowFixture f;
         Numero& w = f.start();
-        layOut(w, "1", "3", "1");
+        layOutExample(w, "1", "3", "1");
         QTest::mouseClick(w.Picture1[5], Qt::LeftButton);
         QTest::mouseClick(w.Chk_Bold, Qt::LeftButton);
         f.printer.files = {"/home/u/Documents/Calvorigne.pdf", "/home/u/Documents/Calvorigne-2.pdf"};

@@ -1,3 +1,4 @@
+#include "files.h"
 #include "platform/profile.h"
 
 #include <QDir>
@@ -5,20 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace calvorigne::testing;
+
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 struct Read {
     QByteArray text;

@@ -4,6 +4,7 @@
 
 #include "app/startup.h"
 #include "fakes.h"
+#include "files.h"
 #include "ui/window/numero.h"
 
 #include <QFile>
@@ -20,12 +21,7 @@ struct WindowFixture {
     ScriptedDialogs dialogs{&journal};
     std::unique_ptr<Numero> window;
 
-    void writeSettingsFile(const QByteArray& bytes)
-    {
-        QFile file(settingsPath);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
+    void writeSettingsFile(const QByteArray& bytes) { writeBytes(settingsPath, bytes); }
 
     // Builds the window and runs the start-up on it.
     Numero& start()
@@ -35,5 +31,19 @@ struct WindowFixture {
         return *window;
     }
 };
+
+// The page geometry of the worked examples: 3 rows at 35, 125 and 215 mm, 42 mm from the left.
+inline void layOutExample(Numero& w, const QString& first, const QString& booklets, const QString& folios)
+{
+    w.Lbl_Debut->setCaption(first);
+    w.Lbl_NbCarnet->setCaption(booklets);
+    w.Lbl_folio->setCaption(folios);
+    w.Lbl_H->setCaption("5");
+    w.Lbl_B->setCaption("22");
+    w.Lbl_E->setCaption("90");
+    w.Lbl_X->setCaption("20");
+    w.Lbl_Y->setCaption("30");
+    w.Lbl_Size->setCaption("12");
+}
 
 } // namespace calvorigne::testing
