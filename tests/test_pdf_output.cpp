@@ -71,6 +71,10 @@ private slots:
         for (int n = 1; n <= 12; ++n)
             QVERIFY(text.contains(QStringLiteral("%1").arg(n, 4, 10, QChar('0'))));
         QCOMPARE(pdfText(first).count(u'\f'), 2); // two pages a pass
+        QProcess pdfinfo;
+        pdfinfo.start("pdfinfo", {first});
+        pdfinfo.waitForFinished();
+        QVERIFY(pdfinfo.readAllStandardOutput().contains("(A4)"));
 
         run.dialogs.messages.clear();
         run.window.Lbl_NbCarnet->setCaption("3");

@@ -115,6 +115,7 @@ void QtPrinter::openDocument()
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QDir().mkpath(folder);
         file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
+        m_printer.setPageSize(QPageSize(QPageSize::A4)); // the sheet the rows are worked out on
     }
     m_userFileWritten = m_userFileWritten || file == m_userFile;
     m_fileWeChose = file;

@@ -140,7 +140,6 @@ Swatch::Swatch(int index, const QColor& colour, const QString& name, QWidget* pa
     palette.setColor(QPalette::Window, colour);
     setPalette(palette);
     setAccessibleName(name);
-    setToolTip(name);
 }
 
 void Swatch::paintEvent(QPaintEvent*)
