@@ -102,11 +102,6 @@ void UpDown::keyPressEvent(QKeyEvent* event)
         QWidget::keyPressEvent(event);
 }
 
-QSize UpDown::sizeHint() const
-{
-    return QSize(tw(240), tw(375));
-}
-
 void UpDown::paintEvent(QPaintEvent*)
 {
     QStylePainter painter(this);

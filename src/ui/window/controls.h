@@ -52,7 +52,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    QSize sizeHint() const override;
 
 private:
     int arrowAt(QPoint position) const;
