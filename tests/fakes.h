@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace calvorigne::testing {
@@ -95,6 +96,7 @@ public:
     std::deque<bool> answers;                  // to questions
     std::deque<std::optional<QString>> inputs; // to text prompts
     QStringList messages, questions, prompts;
+    std::function<void()> whileMessageShown;
     int printerDialogs = 0;
     bool busy = false;
     int busyChanges = 0;
@@ -104,6 +106,8 @@ public:
         messages << text;
         if (m_journal)
             *m_journal << text;
+        if (whileMessageShown)
+            whileMessageShown();
     }
     bool question(const QString& text) override
     {

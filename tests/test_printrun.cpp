@@ -65,6 +65,23 @@ private slots:
         QCOMPARE(f.printer.setups, setup + setup + setup);
     }
 
+    void clicksDuringARunDoNotStartAnother()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        f.dialogs.whileMessageShown = [&] {
+            const QPointF centre = w.cmd_print->rect().center();
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(w.cmd_print, new QMouseEvent(type, centre, w.cmd_print->mapToGlobal(centre),
+                                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        };
+        QTest::mouseClick(w.cmd_print, Qt::LeftButton);
+        QApplication::processEvents();
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+    }
+
     void foliatedRunMakesBooklets()
     {
         WindowFixture f;
