@@ -94,7 +94,7 @@ QString QtPrinter::nextFileName(const QString& wanted) const
     const QString stem = info.dir().filePath(info.completeBaseName());
     const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
     QString name = stem + u'.' + suffix;
-    for (int k = 2; QFileInfo::exists(name) || m_written.contains(name); ++k)
+    for (int k = 2; QFileInfo::exists(name); ++k)
         name = QStringLiteral("%1-%2.%3").arg(stem).arg(k).arg(suffix);
     return name;
 }
@@ -117,7 +117,6 @@ void QtPrinter::openDocument()
         file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
         m_printer.setPageSize(QPageSize(QPageSize::A4)); // the sheet the rows are worked out on
     }
-    m_userFileWritten = m_userFileWritten || file == m_userFile;
     m_fileWeChose = file;
     m_printer.setOutputFileName(file);
 
@@ -138,6 +137,7 @@ void QtPrinter::openDocument()
                                : QStringLiteral("le fichier « %1 » n'a pas pu être créé.")
                                      .arg(QDir::toNativeSeparators(file)));
     }
+    m_userFileWritten = m_userFileWritten || (!file.isEmpty() && file == m_userFile);
     m_pendingPages = 0;
     m_fontChanged = true;
 }
