@@ -192,6 +192,13 @@ private slots:
         QVERIFY(!f.dialogs.busy);
         QCOMPARE(w.Lbl_Debut->text(), QString("0001")); // nothing claims the run was complete
         QCOMPARE(w.Lbl_Der->text(), QString("0012"));
+        QCOMPARE(w.Lbl_page->text(), QString("1"));
+
+        // Printed again, the run turns the stack after its own second page.
+        f.printer.failAtText = -1;
+        f.journal.clear();
+        w.cmd_print_Click();
+        QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2", end}));
     }
 
     void theInkReachesThePrinterAndFilesAreNamed()

@@ -80,6 +80,8 @@ void PrintRun::run()
 
     write(Field::Last, plainNumber(first + read(Field::Booklets) * folios - 1));
     write(Field::Rows, plainNumber(rows));
+    // A run counts its own pages: a count left by a failed run would move the turn prompt.
+    write(Field::Page, QStringLiteral("0"));
     const double half = read(Field::Booklets) * folios / rows / 2;
 
     try {
