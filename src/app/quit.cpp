@@ -3,7 +3,6 @@
 #include "platform/dialogs.h"
 #include "ui/window/numero.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QRadioButton>
@@ -19,7 +18,7 @@ void Numero::cmd_end_Click()
         saved.colour = sampleColour();
         saved.foliated = opt_org[1]->isChecked();
         saved.folio = Lbl_folio->caption();
-        saved.bold = Chk_Bold->checkState() == Qt::Checked;
+        saved.bold = bold();
         saved.top = Lbl_H->caption();
         saved.bottom = Lbl_B->caption();
         saved.x = Lbl_X->caption();

@@ -1,5 +1,7 @@
 #include "qtprinter.h"
 
+#include "core/numbers.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -43,8 +45,7 @@ QString QtPrinter::documentsFolder() const
 
 void QtPrinter::setOrientation(Orientation)
 {
-    if (!m_painter.isActive())
-        m_printer.setPageOrientation(QPageLayout::Portrait);
+    // Every document is opened in portrait, the only orientation the program asks for.
 }
 
 void QtPrinter::setUnit(Unit)
@@ -79,7 +80,7 @@ void QtPrinter::setBold(bool bold)
 
 void QtPrinter::setInkColour(std::uint32_t colour)
 {
-    m_ink = QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF));
+    m_ink = QColor(redOf(colour), greenOf(colour), blueOf(colour));
     m_fontChanged = true;
 }
 

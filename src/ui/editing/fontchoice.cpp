@@ -2,7 +2,6 @@
 #include "core/numbers.h"
 #include "ui/window/numero.h"
 
-#include <QCheckBox>
 #include <QListWidget>
 
 namespace calvorigne {
@@ -29,7 +28,7 @@ void Numero::Cmd_Try_Click()
         m_sampleSize = size;
     if (m_sampleSize > 0)
         font.setPointSizeF(m_sampleSize);
-    font.setBold(Chk_Bold->checkState() == Qt::Checked);
+    font.setBold(bold());
     font.setItalic(false);
     Lbl_Try->setFont(font);
     setSampleColour(m_inkColour);
