@@ -45,7 +45,7 @@ private slots:
         QVERIFY(write(file, "Pos", "X", " 20"));
         QVERIFY(write(file, "Font", "Name", "Courier"));
         QCOMPARE(bytesOf(file), QByteArray("[Font]\r\nName=Courier\r\nSize= 12\r\n[Pos]\r\nX= 20\r\n"));
-        QVERIFY(!QFile::exists(file + ".tmp"));
+        QVERIFY(QDir(dir.path()).entryList({"*new.ini?*"}, QDir::Files | QDir::Hidden).isEmpty()); // no temporary left
     }
 
     void readingMatchesNamesWithoutCaseAndTrimsBlanks()
@@ -58,8 +58,65 @@ private slots:
         QCOMPARE(read(file, "Pos", "X").text, QByteArray("20"));   // LF alone
         QCOMPARE(read(file, "Pos", "Y").text, QByteArray("30"));   // CR alone, no final break
         QCOMPARE(read(file, "Font", "stray").count, 0u);           // before any section
-        QCOMPARE(read(path("missing.ini"), "Font", "Name", 40, " dflt ").text, QByteArray("dflt"));
+        QCOMPARE(read(path("missing.ini"), "Font", "Name", 40, " dflt ").text, QByteArray(" dflt"));
         QCOMPARE(read(file, "Nowhere", "Name").count, 0u);
+    }
+
+    // What a hand-edited or Windows-written file meets, as Windows reads it.
+    void readingFollowsWindows_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("double quotes") << QByteArray("[Font]\r\nName=\"Times New Roman\"\r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("Times New Roman");
+        QTest::newRow("single quotes") << QByteArray("[Font]\r\nName = 'Arial' \r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("Arial");
+        QTest::newRow("empty quotes") << QByteArray("[Font]\r\nName=\"\"\r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("");
+        QTest::newRow("lone quote") << QByteArray("[Font]\r\nName=\"Arial\r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("\"Arial");
+        QTest::newRow("unmatched quotes") << QByteArray("[Font]\r\nName=\"Arial'\r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("\"Arial'");
+        QTest::newRow("blanks in the file's names") << QByteArray("[ Pos ]\r\n E = \"90\"\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("90");
+        QTest::newRow("blanks in the caller's names") << QByteArray("[Pos]\r\nE=90\r\n") << QByteArray(" Pos ") << QByteArray(" E ") << QByteArray("90");
+        QTest::newRow("a line without =") << QByteArray("[Pos]\r\nE\r\nX=3\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("");
+    }
+    void readingFollowsWindows()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, section);
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, expected);
+        const QString name = path("rules.ini");
+        writeBytes(name, file);
+        const Read got = read(name, section.constData(), key.constData(), 40, "absent");
+        QCOMPARE(got.text, expected);
+        QCOMPARE(got.count, DWORD(expected.size()));
+    }
+
+    // Writes change only what they concern; a null key or value deletes, as on Windows.
+    void writingFollowsWindows_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("key");   // "-" for none
+        QTest::addColumn<QByteArray>("value"); // "-" for none
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray closed = "[Pos]\r\nX=1\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n";
+        QTest::newRow("new key after the last key") << closed << QByteArray("Y") << QByteArray("2") << QByteArray("[Pos]\r\nX=1\r\nY=2\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n");
+        QTest::newRow("a line without = is replaced") << QByteArray("[Pos]\r\nY\r\nX=1\r\n") << QByteArray("Y") << QByteArray("2") << QByteArray("[Pos]\r\nY=2\r\nX=1\r\n");
+        QTest::newRow("null value deletes the key") << closed << QByteArray("X") << QByteArray("-") << QByteArray("[Pos]\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n");
+        QTest::newRow("null key deletes the section") << closed << QByteArray("-") << QByteArray("-") << QByteArray("[Font]\r\nName=A\r\n");
+        QTest::newRow("nothing to delete") << closed << QByteArray("Z") << QByteArray("-") << closed;
+    }
+    void writingFollowsWindows()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, value);
+        QFETCH(QByteArray, after);
+        const QString name = path("written.ini");
+        writeBytes(name, before);
+        QVERIFY(WritePrivateProfileStringA(" Pos ", key == "-" ? nullptr : key.constData(),
+                                           value == "-" ? nullptr : value.constData(),
+                                           QFile::encodeName(name).constData()));
+        QCOMPARE(bytesOf(name), after);
     }
 
     void valuesAreCutToTheBuffer()
@@ -126,6 +183,15 @@ private slots:
         QVERIFY(write(link, "Font", "Name", "Courier"));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(bytesOf(real), QByteArray("[Font]\r\nName=Courier\r\n"));
+
+        // A temporary name planted beside the file is not followed.
+        const QString victim = path("victim.txt");
+        writeBytes(victim, "untouched");
+        QVERIFY(QFile::link(victim, real + ".tmp"));
+        QVERIFY(write(link, "Font", "Name", "Times"));
+        QCOMPARE(bytesOf(victim), QByteArray("untouched"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(bytesOf(real), QByteArray("[Font]\r\nName=Times\r\n"));
     }
 };
 

@@ -13,24 +13,48 @@
 #include <system_error>
 #include <vector>
 
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr std::string_view newline = "\r\n";
 
+fs::perms currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return fs::perms(mask);
+}
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+std::string_view trimEnd(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
 }
 
 std::string_view trim(std::string_view text)
 {
     while (!text.empty() && isBlank(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return trimEnd(text);
+}
+
+// A value in one pair of matching quotes, double or single, is read without them.
+std::string_view unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
 }
 
 char asciiLower(char c)
@@ -99,29 +123,38 @@ struct Entry {
     std::string_view value;
 };
 
+// A key line; one without "=" is a key of that name with an empty value. Blank lines and
+// comments are not keys.
 std::optional<Entry> keyEntry(std::string_view line)
 {
     const std::string_view trimmed = trim(line);
-    const std::size_t equals = trimmed.find('=');
-    if (trimmed.empty() || trimmed.front() == ';' || equals == std::string_view::npos)
+    if (trimmed.empty() || trimmed.front() == ';')
         return std::nullopt;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos)
+        return Entry{trimmed, {}};
     return Entry{trim(trimmed.substr(0, equals)), trim(trimmed.substr(equals + 1))};
 }
 
-// Where a key stands: the line of its section header, of its own line and of the section's
-// last key (the place for a new one). Only the first section of a name counts.
+// Where a key stands: the line of its section header, of its own line, of the section's last
+// key (the place for a new one) and the line that ends the section. Only the first section
+// of a name counts.
 struct Place {
     std::optional<std::size_t> section, key, lastKey;
+    std::size_t end = 0;
 };
 
 Place locate(const std::vector<Line>& lines, std::string_view section, std::string_view key)
 {
     Place place;
+    place.end = lines.size();
     bool inside = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (const auto name = sectionName(lines[i].text)) {
-            if (place.section)
+            if (place.section) {
+                place.end = i;
                 break;
+            }
             inside = sameName(*name, section);
             if (inside)
                 place.section = i;
@@ -148,33 +181,83 @@ DWORD copyOut(std::string_view value, LPSTR buffer, DWORD size)
     return count;
 }
 
+// Names each followed by a null and the whole by one more, as Windows lists sections and
+// keys; a list cut to the buffer still ends in two nulls, and the count is then size - 2.
+DWORD copyList(const std::vector<std::string_view>& names, LPSTR buffer, DWORD size)
+{
+    if (!buffer || size == 0)
+        return 0;
+    std::string list;
+    for (const std::string_view name : names)
+        (list += name) += '\0';
+    if (list.size() + 1 <= size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = '\0';
+        return DWORD(list.size());
+    }
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = buffer[size - 1] = '\0';
+    return size - 2;
+}
+
+std::vector<std::string_view> sectionNames(const std::vector<Line>& lines)
+{
+    std::vector<std::string_view> names;
+    for (const Line& line : lines)
+        if (const auto name = sectionName(line.text))
+            names.push_back(*name);
+    return names;
+}
+
+std::vector<std::string_view> keyNames(const std::vector<Line>& lines, const Place& place)
+{
+    std::vector<std::string_view> names;
+    if (place.section)
+        for (std::size_t i = *place.section + 1; i < place.end; ++i)
+            if (const auto entry = keyEntry(lines[i].text))
+                names.push_back(entry->name);
+    return names;
+}
+
+// A file nobody may write to is read-only, as on Windows, even for a privileged user.
+bool writable(const fs::file_status& status)
+{
+    constexpr auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return fs::is_regular_file(status) && (status.permissions() & write) != fs::perms::none;
+}
+
+// The new content goes into a temporary file of a fresh name beside the target, created
+// exclusively (so nothing planted there is followed), then takes the target's place at once.
 bool replaceFile(const fs::path& target, const std::string& content)
 {
     std::error_code error;
-    // A file nobody may write to is read-only, as on Windows, even for a privileged user.
     const fs::file_status status = fs::status(target, error);
     const bool exists = fs::exists(status);
-    constexpr auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if (exists && (!fs::is_regular_file(status) || (status.permissions() & writable) == fs::perms::none))
+    if (exists && !writable(status))
         return false;
 
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(content.data(), std::streamsize(content.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temporary, error);
-            return false;
-        }
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int descriptor = mkstemp(pattern.data());
+    if (descriptor < 0)
+        return false;
+    const fs::path temporary = pattern;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < content.size();) {
+        const ssize_t n = ::write(descriptor, content.data() + done, content.size() - done);
+        ok = n > 0;
+        done += ok ? std::size_t(n) : 0;
     }
-    if (exists)
-        fs::permissions(temporary, status.permissions(), error);
-    fs::rename(temporary, target, error);
-    if (error) {
+    ok = ::fsync(descriptor) == 0 && ok;
+    ok = ::close(descriptor) == 0 && ok;
+    if (ok)
+        fs::permissions(temporary, exists ? status.permissions() : fs::perms(0644) & ~currentUmask(), error);
+    if (ok)
+        fs::rename(temporary, target, error);
+    if (!ok || error) {
         fs::remove(temporary, error);
         return false;
     }
@@ -186,22 +269,24 @@ bool replaceFile(const fs::path& target, const std::string& content)
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName)
 {
-    const std::string_view fallback = trim(defaultValue ? defaultValue : "");
-    if (!section || !key || !fileName)
+    const std::string_view fallback = trimEnd(defaultValue ? defaultValue : "");
+    if (!fileName)
         return copyOut(fallback, buffer, size);
     const auto content = readFile(fileName);
-    if (!content)
-        return copyOut(fallback, buffer, size);
-    const std::vector<Line> lines = splitLines(*content);
-    const Place place = locate(lines, section, key);
+    const std::vector<Line> lines = content ? splitLines(*content) : std::vector<Line>();
+    if (!section)
+        return copyList(sectionNames(lines), buffer, size);
+    const Place place = locate(lines, trim(section), key ? trim(key) : std::string_view());
+    if (!key)
+        return copyList(keyNames(lines, place), buffer, size);
     if (!place.key)
         return copyOut(fallback, buffer, size);
-    return copyOut(keyEntry(lines[*place.key].text)->value, buffer, size);
+    return copyOut(unquote(keyEntry(lines[*place.key].text)->value), buffer, size);
 }
 
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
+BOOL WritePrivateProfileStringA(LPCSTR sectionText, LPCSTR keyText, LPCSTR value, LPCSTR fileName)
 {
-    if (!section || !key || !value || !fileName)
+    if (!sectionText || !fileName)
         return 0;
     // Write beside the real file when the settings path is a link to it.
     std::error_code error;
@@ -217,21 +302,33 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
         lines = splitLines(*content);
     }
 
-    const std::string keyLine = std::string(key) + "=" + value;
+    const std::string_view section = trim(sectionText);
+    const std::string_view key = keyText ? trim(keyText) : std::string_view();
     const Place place = locate(lines, section, key);
-    if (place.key) {
+    if (!keyText || !value) {
+        // No key removes the whole section, no value the key; nothing there, nothing to do.
+        if (!keyText && place.section)
+            lines.erase(lines.begin() + std::ptrdiff_t(*place.section), lines.begin() + std::ptrdiff_t(place.end));
+        else if (keyText && place.key)
+            lines.erase(lines.begin() + std::ptrdiff_t(*place.key));
+        else
+            return 1;
+    } else if (place.key) {
         const std::string_view existing = keyEntry(lines[*place.key].text)->name;
         lines[*place.key].text = std::string(existing) + "=" + value;
-    } else if (place.section) {
-        const std::size_t after = place.lastKey.value_or(*place.section);
-        if (lines[after].ending.empty())
-            lines[after].ending = newline;
-        lines.insert(lines.begin() + std::ptrdiff_t(after + 1), Line{keyLine, std::string(newline)});
     } else {
-        if (!lines.empty() && lines.back().ending.empty())
-            lines.back().ending = newline;
-        lines.push_back({"[" + std::string(section) + "]", std::string(newline)});
-        lines.push_back({keyLine, std::string(newline)});
+        const std::string keyLine = std::string(key) + "=" + value;
+        if (place.section) {
+            const std::size_t after = place.lastKey.value_or(*place.section);
+            if (lines[after].ending.empty())
+                lines[after].ending = newline;
+            lines.insert(lines.begin() + std::ptrdiff_t(after + 1), Line{keyLine, std::string(newline)});
+        } else {
+            if (!lines.empty() && lines.back().ending.empty())
+                lines.back().ending = newline;
+            lines.push_back({"[" + std::string(section) + "]", std::string(newline)});
+            lines.push_back({keyLine, std::string(newline)});
+        }
     }
 
     std::string content;

@@ -1,11 +1,13 @@
 // The two private-profile functions the settings file is read and written through.
 //
 // On Windows these are kernel32's own. Elsewhere this translation unit provides the same two
-// functions, with the Win32 signatures and behaviour, using the C++ standard library only:
-// names match without regard to ASCII case, blanks around a value are dropped on reading,
-// a value is cut to the buffer, and a write changes only the line it concerns. Unlike the
-// Windows original, every write replaces the whole file atomically (a temporary file beside
-// it, then a rename), so a crash or a full disk never leaves a torn settings file.
+// functions, with the Win32 signatures and behaviour, using the C++ and POSIX libraries only:
+// names match without regard to ASCII case or surrounding blanks, blanks and one pair of
+// matching quotes around a value are dropped on reading, a value is cut to the buffer, a
+// null section or key lists the names, and a write changes only the line it concerns (a
+// null key deletes the section, a null value the key). Unlike the Windows original, every
+// write replaces the whole file atomically (a temporary file of a fresh name beside it, then
+// a rename), so a crash or a full disk never leaves a torn settings file.
 #pragma once
 
 #ifdef _WIN32
@@ -18,8 +20,8 @@ using BOOL = int;
 using LPCSTR = const char*;
 using LPSTR = char*;
 
-// Copies the value of key in section (or the default) into buffer, cut to size - 1
-// characters and terminated; returns the count of characters copied.
+// Copies the value of key in section (or the default, less its trailing blanks) into buffer,
+// cut to size - 1 characters and terminated; returns the count of characters copied.
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName);
 
