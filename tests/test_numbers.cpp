@@ -28,6 +28,8 @@ private slots:
         QTest::newRow("hexadecimal letters") << "&hff" << 255.0;
         QTest::newRow("octal stops at 8") << "&O78" << 7.0;
         QTest::newRow("underflow") << "1e-999" << 0.0;
+        QTest::newRow("tiny by its digits") << "0." + QString(400, '0') + "1E+5" << 0.0;
+        QTest::newRow("carriage return ends it") << "4\r2" << 4.0;
     }
     void readNumberTakesTheLeadingNumber()
     {
@@ -40,6 +42,7 @@ private slots:
     {
         QVERIFY(std::isinf(readNumber("1e999")));
         QVERIFY(readNumber("-1e999") < 0);
+        QVERIFY(std::isinf(readNumber("1" + QString(400, '0'))));
     }
 
     void padNumberPadsAndRounds()

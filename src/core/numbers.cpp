@@ -1,5 +1,6 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -10,7 +11,29 @@ namespace {
 
 bool isBlank(QChar c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+// Whether a number out of a double's range is too large (rather than too small): the power
+// of ten of its first significant digit, from digits like "-0012.5e+7".
+bool beyondLargest(const std::string& number)
+{
+    const std::size_t e = number.find('e');
+    const std::string mantissa = number.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string::npos)
+        return false;
+    long long power = first < point ? (long long)(point - first) - 1 : -(long long)(first - point);
+    if (e != std::string::npos) {
+        long long exponent = 0;
+        const bool negative = number.compare(e + 1, 1, "-") == 0;
+        for (std::size_t k = e + 1; k < number.size(); ++k)
+            if (number[k] >= '0' && number[k] <= '9')
+                exponent = std::min(exponent * 10 + (number[k] - '0'), 1000000000LL);
+        power += negative ? -exponent : exponent;
+    }
+    return power > 0;
 }
 
 // Whole number in base 8 or 16 after "&O" / "&H"; stops at the first foreign digit.
@@ -111,9 +134,7 @@ double readNumber(const QString& text)
     if (error == std::errc::result_out_of_range) {
         // Too large gives infinity, too small gives zero, each with its sign.
         const bool negative = number.front() == '-';
-        const auto e = number.find('e');
-        const bool huge = e != std::string::npos && number.compare(e + 1, 1, "-") != 0;
-        value = huge ? HUGE_VAL : 0.0;
+        value = beyondLargest(number) ? HUGE_VAL : 0.0;
         return negative ? -value : value;
     }
     return value;
