@@ -87,6 +87,14 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), name);
         }
+
+        // The organisation group's stop is its selected button.
+        w.opt_org[1]->setChecked(true);
+        w.UpDown6->setFocus();
+        for (const QString& name : {"ud_folio", "opt_org(1)", "Chk_Bold"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(name));
+        }
     }
 
     void withoutSettingsTheWindowOpensEmptied()

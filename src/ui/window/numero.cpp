@@ -272,6 +272,8 @@ void Numero::connectHandlers()
     connect(Lbl_Try, &ValueLabel::changed, this, &Numero::Lbl_Try_Change);
     for (int i = 0; i < 2; ++i)
         connect(opt_org[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            // The group is one tab stop: its selected button.
+            opt_org[std::size_t(i)]->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
             if (on)
                 opt_org_Click(i);
         });
