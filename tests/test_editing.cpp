@@ -164,6 +164,13 @@ private slots:
         QCOMPARE(w.Line_X->x1(), 4100.f);
         w.Lbl_E->setCaption("1e999");
         QCOMPARE(w.Line_E->y1(), 1280.f);
+
+        // A line far below the page keeps its place but is not painted between the frames.
+        w.Lbl_Y->setCaption("300");
+        QCOMPARE(w.Line_Y->y1(), 4000.f);
+        const QImage picture = w.grab().toImage();
+        const QPoint gap(3600 / 15, 4000 / 15); // between "Numérotation" and "Police"
+        QCOMPARE(picture.pixelColor(gap), w.palette().color(QPalette::Window));
     }
 
     void theSampleShowsFontSizeBoldAndInk()

@@ -71,6 +71,15 @@ private slots:
         for (int i = 0; i < 7; ++i)
             QCOMPARE(w.Picture1[i]->palette().color(QPalette::Window), palette[i]);
         QCOMPARE(w.Shape1->property("rect").toRect(), QRect(2000, 1000, 2100, 2970));
+        // The credit line fits its box.
+        QStyleOptionFrame option;
+        option.initFrom(w.Text1);
+        const QRect textArea = w.Text1->style()->subElementRect(QStyle::SE_LineEditContents, &option, w.Text1);
+        QVERIFY(w.Text1->fontMetrics().horizontalAdvance(w.Text1->text()) + 4 <= textArea.width());
+        for (const ValueLabel* label : w.findChildren<ValueLabel*>()) {
+            QCOMPARE(label->frameStyle(), w.Label11->frameStyle());
+            QCOMPARE(label->lineWidth(), w.Label11->lineWidth());
+        }
     }
 
     void focusStartsOnPrintAndTabsInOrder()

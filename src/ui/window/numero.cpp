@@ -52,12 +52,18 @@ QLabel* captionLabel(QWidget* parent, const QString& name, const QString& text, 
     return label;
 }
 
+// The one border of the window's labels: a single line.
+void singleBorder(QLabel* label)
+{
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+}
+
 // A value label shows a parameter: the platform's own label background and a thin border.
 template <typename Label>
 Label* framed(Label* label)
 {
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setLineWidth(1);
+    singleBorder(label);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
@@ -188,7 +194,7 @@ void Numero::createControls()
     Lbl_Der = valueLabel(Frame2, "Lbl_Der", "", twips(855, 3255, 900, 510), arial(12));
     setTextColour(Lbl_Der, QColor(0, 255, 0));
     Label11 = captionLabel(Frame2, "Label11", "page en cours", twips(1785, 3270, 750, 480));
-    Label11->setFrameStyle(QFrame::Box | QFrame::Plain);
+    singleBorder(Label11);
     Lbl_page = valueLabel(Frame2, "Lbl_page", "", twips(2565, 3240, 735, 465), arial(12, true));
 
     opt_org[0] = place(new QRadioButton("Linéaire (simple feuillet)", Frame3), "opt_org(0)", twips(240, 300, 1935, 315));
@@ -245,7 +251,7 @@ void Numero::createControls()
     cmd_end->setIconSize(QSize(28, 28));
     cmd_end->setToolTip("Quitter");
     cmd_end->setAccessibleName("Quitter");
-    Text1 = place(new QLineEdit("Calvorigne : des numéros pour vos carnets de billets", this), "Text1",
+    Text1 = place(new QLineEdit("Calvorigne : numéros de carnets de billets", this), "Text1",
                   twips(2040, 8040, 3495, 285));
     Text1->setCursorPosition(0);
 
@@ -381,6 +387,9 @@ void Numero::paintEvent(QPaintEvent* event)
     painter.setBrush(palette().color(QPalette::Base));
     const QRectF page = Shape1->property("rect").toRectF();
     painter.drawRect(page.adjusted(0, 0, -15, -15));
+    // A line pushed far off the page stays where it is, but is not painted over the controls:
+    // only the drawing's own area, where the lines stand for X = Y = E = 0, is painted.
+    painter.setClipRect(QRectF(QPointF(1995, 705), QPointF(4320 + 15, 3975 + 15)));
     for (const GuideLine* line : {Line_X, Line_Y, Line_E}) {
         pen.setStyle(line->style());
         painter.setPen(pen);
