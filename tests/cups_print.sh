@@ -2,8 +2,11 @@
 # Runs the test program given as $1 against a print scheduler of its own: a private cupsd on
 # a socket in a temporary folder, with a cups-pdf queue as its default printer. Nothing of
 # the machine's own print setup is read or changed; the scheduler and its folder go at the end.
+# With a second program, $1 is the Windows build: it prints under Wine, and $2, the Linux
+# build of the same test, reads back the PDFs.
 set -euo pipefail
 test_program=$1
+checker=${2:-}
 for tool in /usr/sbin/cupsd /usr/sbin/lpadmin /usr/lib/cups/backend/cups-pdf /usr/bin/pdftotext; do
     [ -x "$tool" ] || { echo "missing $tool: run ./scripts/test, which installs it"; exit 1; }
 done
@@ -67,4 +70,11 @@ lpadmin -p "$PRINTER" -E -v cups-pdf:/ -P "$ppd" -o pdftops-renderer-default=pdf
 lpadmin -d "$PRINTER"
 
 export CALVORIGNE_TEST_PPD="$dir/ppd/$PRINTER.ppd"
-"$test_program" || { cat "$dir/log/error_log"; exit 1; }
+failed() { cat "$dir/log/error_log"; exit 1; }
+if [ -z "$checker" ]; then
+    "$test_program" || failed
+else
+    since=$(date +%s%3N)
+    CALVORIGNE_CUPS_STEP=print "$(dirname "$0")/wine.sh" "$test_program" || failed
+    CALVORIGNE_CUPS_STEP=check CALVORIGNE_SINCE=$since QT_QPA_PLATFORM=offscreen "$checker" || failed
+fi

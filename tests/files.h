@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QTest>
 
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#endif
+
 namespace calvorigne::testing {
 
 inline QByteArray bytesOf(const QString& path)
@@ -18,5 +23,39 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+// Keeps a file from being written while it lives, and lets it be read. A read-only file is
+// not enough under Wine, where a privileged user writes it all the same: there the file is
+// held open so that no one else may write it, as Windows refuses a file in use.
+class WriteLock {
+public:
+    explicit WriteLock(const QString& path) : m_path(path)
+    {
+#ifdef _WIN32
+        m_handle = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ, FILE_SHARE_READ,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        QVERIFY(m_handle != INVALID_HANDLE_VALUE);
+#else
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+#endif
+    }
+    ~WriteLock()
+    {
+#ifdef _WIN32
+        if (m_handle != INVALID_HANDLE_VALUE)
+            CloseHandle(m_handle);
+#else
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+#endif
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    QString m_path;
+#ifdef _WIN32
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
+#endif
+};
 
 } // namespace calvorigne::testing

@@ -13,7 +13,7 @@ grep -q ' ./usr/bin/calvorigne$' <<<"$contents" || fail "no /usr/bin/calvorigne"
 grep -q ' ./usr/share/applications/calvorigne.desktop$' <<<"$contents" || fail "no desktop entry"
 grep -q ' ./usr/share/icons/hicolor/scalable/apps/calvorigne.svg$' <<<"$contents" || fail "no icon"
 depends=$(grep '^ Depends:' <<<"$info") || fail "no Depends line"
-for library in libqt6widgets6 libqt6printsupport6 libqt6svg6 libqt6gui6 libqt6core6 qt6-translations-l10n; do
+for library in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 qt6-translations-l10n; do
     grep -q "$library" <<<"$depends" || fail "Depends does not name $library: $depends"
 done
 grep -q '^ Package: calvorigne$' <<<"$info" || fail "wrong package name"

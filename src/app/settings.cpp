@@ -35,6 +35,51 @@ QString flag(bool on)
     return on ? QStringLiteral("True") : QStringLiteral("False");
 }
 
+// Windows' file virtualisation sent the writes of the original 32-bit program into a
+// protected folder to a copy in the user's VirtualStore, and read that copy back first. A
+// 64-bit program gets none of it, so it is done here: empty when the path is not virtualised.
+QString virtualStoreCopy(const QString& path)
+{
+#ifdef _WIN32
+    const QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QStringList protectedFolders = {qEnvironmentVariable("SystemRoot", QStringLiteral("C:\\Windows")),
+                                          qEnvironmentVariable("ProgramFiles"),
+                                          qEnvironmentVariable("ProgramFiles(x86)"),
+                                          qEnvironmentVariable("ProgramData")};
+    for (const QString& folder : protectedFolders) {
+        if (folder.size() < 3 || !native.startsWith(folder + u'\\', Qt::CaseInsensitive))
+            continue;
+        const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        return QDir(local).filePath(QStringLiteral("VirtualStore/") + QDir::fromNativeSeparators(native.mid(3)));
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return {};
+}
+
+bool writeEveryKey(const QString& path, const SavedSettings& v)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    bool ok = true;
+    ok &= writeKey(path, "Font", "Name", v.fontName);
+    ok &= writeKey(path, "Font", "Size", numberForm(v.size));
+    ok &= writeKey(path, "Font", "couleur", numberForm(QString::number(v.colour)));
+    if (v.foliated) {
+        ok &= writeKey(path, "Tickets", "Org", flag(true));
+        ok &= writeKey(path, "Tickets", "Folio", numberForm(v.folio));
+    } else {
+        ok &= writeKey(path, "Tickets", "Org", flag(false));
+    }
+    ok &= writeKey(path, "Font", "Bold", flag(v.bold));
+    ok &= writeKey(path, "Marges", "H", numberForm(v.top));
+    ok &= writeKey(path, "Marges", "B", numberForm(v.bottom));
+    ok &= writeKey(path, "Pos", "X", numberForm(v.x));
+    ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
+    ok &= writeKey(path, "Pos", "E", numberForm(v.e));
+    return ok;
+}
+
 } // namespace
 
 QString defaultSettingsPath()
@@ -47,8 +92,10 @@ QString defaultSettingsPath()
 #endif
 }
 
-StoredSettings readSettings(const QString& path)
+StoredSettings readSettings(const QString& settingsPath)
 {
+    const QString copy = virtualStoreCopy(settingsPath);
+    const QString path = !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
     StoredSettings s;
     s.fontName = readKey(path, "Font", "Name", 40);
     s.size = readKey(path, "Font", "Size", 3);
@@ -78,26 +125,21 @@ QString numberForm(const QString& caption)
     return signedNumber(value);
 }
 
-bool writeSettings(const QString& path, const SavedSettings& v)
+bool writeSettings(const QString& path, const SavedSettings& values)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    bool ok = true;
-    ok &= writeKey(path, "Font", "Name", v.fontName);
-    ok &= writeKey(path, "Font", "Size", numberForm(v.size));
-    ok &= writeKey(path, "Font", "couleur", numberForm(QString::number(v.colour)));
-    if (v.foliated) {
-        ok &= writeKey(path, "Tickets", "Org", flag(true));
-        ok &= writeKey(path, "Tickets", "Folio", numberForm(v.folio));
-    } else {
-        ok &= writeKey(path, "Tickets", "Org", flag(false));
-    }
-    ok &= writeKey(path, "Font", "Bold", flag(v.bold));
-    ok &= writeKey(path, "Marges", "H", numberForm(v.top));
-    ok &= writeKey(path, "Marges", "B", numberForm(v.bottom));
-    ok &= writeKey(path, "Pos", "X", numberForm(v.x));
-    ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
-    ok &= writeKey(path, "Pos", "E", numberForm(v.e));
-    return ok;
+    const QString copy = virtualStoreCopy(path);
+    if (copy.isEmpty())
+        return writeEveryKey(path, values);
+    if (QFileInfo::exists(copy))
+        return writeEveryKey(copy, values);
+    if (writeEveryKey(path, values))
+        return true;
+    // Refused, as C:\Windows is to a user who is not an administrator: the user's own copy
+    // takes over, starting from what the file held, so no line of it is lost.
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    if (QFile::copy(path, copy))
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::WriteUser);
+    return writeEveryKey(copy, values);
 }
 
 } // namespace calvorigne

@@ -20,6 +20,10 @@ struct StoredSettings {
     QString top, bottom, x, y, e;
 };
 
+// On Windows a file in a protected folder (C:\Windows) has a copy of the user's own in
+// %LOCALAPPDATA%\VirtualStore, as Windows' virtualisation kept it: when that copy exists it is
+// read and written instead; a write the folder refuses goes to a new copy.
+
 // Reads the eleven keys in their order; absent file, section or key give empty texts.
 StoredSettings readSettings(const QString& path);
 

@@ -17,8 +17,10 @@ namespace calvorigne {
 
 void installFrenchTranslations(QCoreApplication& application)
 {
+    // Built into the Windows program; elsewhere the system's copy, of the same Qt version.
     auto* translator = new QTranslator(&application);
-    if (translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(QStringLiteral(":/translations/qtbase_fr"))
+        || translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
 }
 

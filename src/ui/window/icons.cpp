@@ -1,25 +1,18 @@
 #include "icons.h"
 
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
+#include <QDir>
 
 namespace calvorigne {
 
 namespace {
 
-QIcon fromSvg(const QString& resource, std::initializer_list<int> sizes)
+// Every size the build rendered of the picture.
+QIcon picture(const QString& name)
 {
-    QSvgRenderer renderer(resource);
     QIcon icon;
-    for (int size : sizes) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    const QDir pictures(QStringLiteral(":/pictures"));
+    for (const QString& file : pictures.entryList({name + QStringLiteral("-*.png")}, QDir::Files))
+        icon.addFile(pictures.filePath(file));
     return icon;
 }
 
@@ -27,17 +20,17 @@ QIcon fromSvg(const QString& resource, std::initializer_list<int> sizes)
 
 QIcon applicationIcon()
 {
-    return fromSvg(QStringLiteral(":/calvorigne.svg"), {16, 24, 32, 48, 64, 128});
+    return picture(QStringLiteral("calvorigne"));
 }
 
 QIcon printerIcon()
 {
-    return fromSvg(QStringLiteral(":/printer.svg"), {24, 48});
+    return picture(QStringLiteral("printer"));
 }
 
 QIcon exitIcon()
 {
-    return fromSvg(QStringLiteral(":/exit.svg"), {28, 56});
+    return picture(QStringLiteral("exit"));
 }
 
 } // namespace calvorigne

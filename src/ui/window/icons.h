@@ -1,4 +1,4 @@
-// The program's pictures, drawn from its own SVG resources.
+// The program's pictures, rendered from its own SVG drawings when it was built.
 #pragma once
 
 #include <QIcon>

@@ -52,11 +52,11 @@ QLabel* captionLabel(QWidget* parent, const QString& name, const QString& text, 
     return label;
 }
 
-// The one border of the window's labels: a single line.
+// The one border of the window's labels: a single black line, whatever the text's colour.
 void singleBorder(QLabel* label)
 {
-    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    label->setLineWidth(1);
+    label->setFrameStyle(QFrame::NoFrame);
+    label->setStyleSheet(QStringLiteral("QLabel { border: 1px solid black; }"));
 }
 
 // A value label shows a parameter: the platform's own label background and a thin border.
@@ -125,6 +125,8 @@ Numero::Numero(Printer& printer, Dialogs& dialogs, const QString& settingsPath, 
     setObjectName(QStringLiteral("Numéro"));
     setWindowTitle(QStringLiteral("Calvorigne"));
     setWindowIcon(applicationIcon());
+    // Laid out for Arial; where it is missing (Wine, some Linux systems) its metric twins.
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, windowBackground);
     setPalette(palette);
