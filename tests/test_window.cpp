@@ -209,6 +209,33 @@ private slots:
         QCOMPARE(w.list1Text(), QString());
     }
 
+    void anUnknownStoredFontSurvivesASave()
+    {
+        WindowFixture f;
+        f.writeSettingsFile("[Font]\r\nName=Comic Sans MS\r\n");
+        Numero& w = f.start();
+        QCOMPARE(w.list1Text(), QString()); // not on this machine: the window's fallback
+        f.dialogs.answers = {true, true};
+        w.cmd_end_Click();
+        QVERIFY(bytesOf(f.settingsPath).startsWith("[Font]\r\nName=Comic Sans MS\r\n"));
+
+        Numero& again = f.start();
+        again.setList1Text("Courier");
+        again.cmd_end_Click();
+        QVERIFY(bytesOf(f.settingsPath).startsWith("[Font]\r\nName=Courier\r\n"));
+    }
+
+    void anUnreadableSettingsFileIsSaid()
+    {
+        WindowFixture f;
+        QVERIFY(QDir().mkpath(f.settingsPath)); // there, but no file to read
+        Numero& w = f.start();
+        QVERIFY(w.isVisible());
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY(f.dialogs.messages.first().contains(QDir::toNativeSeparators(f.settingsPath)));
+        QCOMPARE(w.Lbl_X->text(), QString());
+    }
+
     void printerPropertiesOpensThePrinterDialog()
     {
         WindowFixture f;

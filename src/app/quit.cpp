@@ -13,7 +13,7 @@ void Numero::cmd_end_Click()
 {
     if (m_dialogs.question(QStringLiteral("Voulez-vous enregistrer les paramètres ci-dessus"))) {
         SavedSettings saved;
-        saved.fontName = list1Text();
+        saved.fontName = savedFontName();
         saved.size = Lbl_Size->caption();
         saved.colour = sampleColour();
         saved.foliated = opt_org[1]->isChecked();

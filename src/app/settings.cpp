@@ -92,10 +92,24 @@ QString defaultSettingsPath()
 #endif
 }
 
-StoredSettings readSettings(const QString& settingsPath)
+static QString readPath(const QString& settingsPath)
 {
     const QString copy = virtualStoreCopy(settingsPath);
-    const QString path = !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
+    return !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
+}
+
+QString unreadableSettingsFile(const QString& settingsPath)
+{
+    const QString path = readPath(settingsPath);
+    if (!QFileInfo::exists(path))
+        return {};
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? QString() : path;
+}
+
+StoredSettings readSettings(const QString& settingsPath)
+{
+    const QString path = readPath(settingsPath);
     StoredSettings s;
     s.fontName = readKey(path, "Font", "Name", 40);
     s.size = readKey(path, "Font", "Size", 3);

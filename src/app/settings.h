@@ -24,6 +24,10 @@ struct StoredSettings {
 // %LOCALAPPDATA%\VirtualStore, as Windows' virtualisation kept it: when that copy exists it is
 // read and written instead; a write the folder refuses goes to a new copy.
 
+// The settings file when it exists but cannot be read (no permission, not a file); empty
+// otherwise.
+QString unreadableSettingsFile(const QString& path);
+
 // Reads the eleven keys in their order; absent file, section or key give empty texts.
 StoredSettings readSettings(const QString& path);
 

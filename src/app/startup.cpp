@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "core/numbers.h"
+#include "platform/dialogs.h"
 #include "ui/window/numero.h"
 
 #include <QCheckBox>
@@ -29,6 +30,11 @@ void Main(Numero& window)
     window.Form_Load();
     QDir::setCurrent(QDir::rootPath());
 
+    const QString unreadable = unreadableSettingsFile(window.settingsPath());
+    if (!unreadable.isEmpty())
+        window.dialogs().message(QStringLiteral("Le fichier de paramètres « %1 » n'a pas pu être lu : "
+                                                "la fenêtre s'ouvre sans les paramètres enregistrés.")
+                                     .arg(QDir::toNativeSeparators(unreadable)));
     const StoredSettings stored = readSettings(window.settingsPath());
     window.Chk_Bold->setCheckState(stored.bold == u"True" ? Qt::Checked : Qt::Unchecked);
     if (stored.org == u"True")
@@ -44,6 +50,8 @@ void Main(Numero& window)
     if (stored.folio)
         window.Lbl_folio->setCaption(*stored.folio);
     window.setList1Text(stored.fontName);
+    if (window.list1Text().isEmpty())
+        window.keepStoredFontName(stored.fontName);
     window.Lbl_Size->setCaption(stored.size);
     // The stored colour is also the ink, so the sample, the saved colour and the print agree.
     window.setInkColour(colour);

@@ -37,7 +37,15 @@ void Numero::Cmd_Try_Click()
 
 void Numero::List1_Click()
 {
+    if (!list1Text().isEmpty())
+        m_storedFontName.clear();
     Cmd_Try->click();
+}
+
+QString Numero::savedFontName() const
+{
+    const QString chosen = list1Text();
+    return chosen.isEmpty() ? m_storedFontName : chosen;
 }
 
 void Numero::List1_Scroll()

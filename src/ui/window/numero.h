@@ -48,10 +48,15 @@ public:
     // that name, or nothing when there is none.
     QString list1Text() const;
     void setList1Text(const QString& name);
+    // The stored font name, kept while the list does not offer it and the user has not
+    // chosen another, so that moving a settings file between computers does not lose it.
+    QString savedFontName() const;
+    void keepStoredFontName(const QString& name) { m_storedFontName = name; }
     std::uint32_t sampleColour() const;
     void setSampleColour(std::uint32_t colour);
     void setInkColour(std::uint32_t colour) { m_inkColour = colour; }
     QString settingsPath() const { return m_settingsPath; }
+    Dialogs& dialogs() { return m_dialogs; }
 
     // Handlers.
     void cmd_print_Click();
@@ -105,6 +110,7 @@ private:
     QString m_settingsPath;
     std::uint32_t m_inkColour = 0;
     double m_sampleSize = 0; // the last size the sample could be drawn at
+    QString m_storedFontName;
 };
 
 } // namespace calvorigne
