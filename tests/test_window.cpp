@@ -236,6 +236,14 @@ private slots:
         QCOMPARE(w.Lbl_X->text(), QString());
     }
 
+    // Built into the Windows program, the system's own elsewhere.
+    void standardDialogsSpeakFrench()
+    {
+        installFrenchTranslations(*QCoreApplication::instance());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Oui"));
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Annuler"));
+    }
+
     void printerPropertiesOpensThePrinterDialog()
     {
         WindowFixture f;
