@@ -32,6 +32,13 @@ public:
     QStringList files;               // handed out by takeWrittenFiles
 
     QStringList fontNames() const override { return fonts; }
+    QRectF sheet() const override { return QRectF(0, 0, 210, 297); } // A4, no margins
+    // A cell one point size high, its digits 0.55 of that wide.
+    QSizeF cellSize(const QString& text, const QString&, double points, bool) const override
+    {
+        const double height = points * 25.4 / 72;
+        return QSizeF(text.size() * 0.55 * height, height);
+    }
     void setOrientation(Orientation o) override { setups << QStringLiteral("orientation %1").arg(o); }
     void setUnit(Unit u) override { setups << QStringLiteral("unit %1").arg(u); }
     void setFontName(const QString& n) override { setups << "font " + n; }

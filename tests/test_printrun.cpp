@@ -166,6 +166,12 @@ private slots:
             {"Lbl_H", "290", "Aucun numéro ne tient dans la hauteur de la page : réduisez les marges ou l'écart."},
             {"Lbl_Size", "0", "La taille des caractères doit être supérieure à 0."},
             {"Lbl_Début", "1e300", "Les numéros de ce tirage sont trop grands pour être imprimés."},
+            // Rows per page ignore Y: the first row would stand below the paper, or the second
+            // be cut by its edge.
+            {"Lbl_Y", "292", "Le numéro 0001 tomberait sous le bas de la feuille : réduisez Y, H ou l'écart."},
+            {"Lbl_Y", "200", "Le numéro 0002 tomberait sous le bas de la feuille : réduisez Y, H ou l'écart."},
+            {"Lbl_Y", "-10", "Le numéro 0001 tomberait au-dessus du haut de la feuille : augmentez Y ou H."},
+            {"Lbl_X", "180", "Le numéro 0001 dépasserait le bord droit de la feuille : réduisez X ou B."},
         };
         for (const auto& c : cases) {
             WindowFixture f;

@@ -2,6 +2,7 @@
 // millimetres, pages and documents. The real one is QtPrinter; tests use a recording one.
 #pragma once
 
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -30,6 +31,12 @@ public:
 
     // The font families the printer can use, in whatever order it reports them.
     virtual QStringList fontNames() const = 0;
+
+    // The paper the next document goes on, in millimetres from the top-left corner of the
+    // printable area (so its left and top are the unprintable margins, negated).
+    virtual QRectF sheet() const = 0;
+    // The character cell of a text in that font, in millimetres.
+    virtual QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const = 0;
 
     virtual void setOrientation(Orientation orientation) = 0;
     virtual void setUnit(Unit unit) = 0;

@@ -33,6 +33,39 @@ QStringList QtPrinter::fontNames() const
     return names;
 }
 
+bool QtPrinter::writesOwnPdf() const
+{
+    const QString current = m_printer.outputFileName();
+    const QString usersFile = current != m_fileWeChose ? current : m_userFile;
+    return usersFile.isEmpty() && !hasPrinter();
+}
+
+QRectF QtPrinter::sheet() const
+{
+    QPageLayout layout = m_printer.pageLayout();
+    if (writesOwnPdf())
+        layout.setPageSize(QPageSize(QPageSize::A4));
+    layout.setOrientation(QPageLayout::Portrait);
+    layout.setUnits(QPageLayout::Millimeter);
+    // Documents are laid out on the printer's own printable area.
+    const QMarginsF margins = layout.minimumMargins();
+    const QSizeF paper = layout.fullRect().size();
+    return QRectF(-margins.left(), -margins.top(), paper.width(), paper.height());
+}
+
+QSizeF QtPrinter::cellSize(const QString& text, const QString& fontName, double points, bool bold) const
+{
+    QFont font = m_font;
+    if (!fontName.isEmpty())
+        font.setFamily(fontName);
+    if (points > 0)
+        font.setPointSizeF(points);
+    font.setBold(bold);
+    const QFontMetricsF metrics(font, &m_printer);
+    const double dotsPerMillimetre = m_printer.resolution() / 25.4;
+    return QSizeF(metrics.horizontalAdvance(text) / dotsPerMillimetre, metrics.height() / dotsPerMillimetre);
+}
+
 bool QtPrinter::hasPrinter() const
 {
     return !QPrinterInfo::availablePrinterNames().isEmpty();
@@ -104,6 +137,7 @@ void QtPrinter::openDocument()
 {
     // Where this document goes: a file the user chose (once), the next free file beside it,
     // a file in the documents folder when there is no printer, or the printer itself.
+    const bool ownPdf = writesOwnPdf();
     const QString current = m_printer.outputFileName();
     if (current != m_fileWeChose) {
         m_userFile = current;
@@ -112,7 +146,7 @@ void QtPrinter::openDocument()
     QString file;
     if (!m_userFile.isEmpty())
         file = m_userFileWritten ? nextFileName(m_userFile) : m_userFile;
-    else if (!hasPrinter()) {
+    else if (ownPdf) {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QDir().mkpath(folder);
         file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));

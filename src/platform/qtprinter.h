@@ -20,6 +20,8 @@ public:
     ~QtPrinter() override;
 
     QStringList fontNames() const override;
+    QRectF sheet() const override;
+    QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const override;
     void setOrientation(Orientation orientation) override;
     void setUnit(Unit unit) override;
     void setFontName(const QString& name) override;
@@ -42,6 +44,8 @@ public:
 
 private:
     void openDocument();
+    // Whether the next document is a PDF file of our own, for want of a printer.
+    bool writesOwnPdf() const;
     QString nextFileName(const QString& wanted) const;
 
     QPrinter m_printer;

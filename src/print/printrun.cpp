@@ -4,6 +4,8 @@
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 
+#include <QRectF>
+#include <algorithm>
 #include <cmath>
 
 namespace calvorigne {
@@ -39,6 +41,49 @@ void PrintRun::refuse(const QString& text)
 {
     m_dialogs.setBusy(false);
     m_dialogs.message(text);
+}
+
+// Why some number of the run would stand outside the paper, even in part, naming the first in
+// printing order; empty when every number fits. Rows per page ignore Y and the real paper, so
+// a large Y or X would otherwise feed sheets that come out blank or cut.
+QString PrintRun::offTheSheet(double first, double last, double folios, double rows, double top, double bottom,
+                              double spacing) const
+{
+    if (last < first)
+        return {};
+    const QRectF sheet = m_printer.sheet();
+    const QString font = m_layout.fontName();
+    const double size = read(Field::Size);
+    const bool bold = m_layout.bold();
+    auto text = [](double n) { return padNumber(n, QStringLiteral("0000")); };
+    auto cell = [&](double n) { return m_printer.cellSize(text(n), font, size, bold); };
+    const double left = read(Field::X) + bottom;
+    const double firstTop = top + read(Field::Y);
+
+    if (firstTop < sheet.top())
+        return QStringLiteral("Le numéro %1 tomberait au-dessus du haut de la feuille : augmentez Y ou H.").arg(text(first));
+    if (left < sheet.left())
+        return QStringLiteral("Le numéro %1 tomberait à gauche de la feuille : augmentez X ou B.").arg(text(first));
+    // The widest texts are the longest: the first number of the last one's length.
+    double widest = first;
+    if (text(last).size() > text(first).size())
+        widest = std::max(first, std::pow(10.0, double(text(last).size() - 1)));
+    for (const double n : {first, widest})
+        if (left + cell(n).width() > sheet.right())
+            return QStringLiteral("Le numéro %1 dépasserait le bord droit de la feuille : réduisez X ou B.").arg(text(n));
+
+    // Row i holds first + F (i - 1) first; the rows in use are those the run reaches.
+    const double usedRows = std::min(rows, std::floor((last - first) / folios) + 1);
+    const double height = cell(first).height();
+    double row = std::max(1.0, std::floor((sheet.bottom() - height - firstTop) / spacing));
+    while (row > 1 && firstTop + (row - 1) * spacing + height > sheet.bottom())
+        --row;
+    while (row <= usedRows && firstTop + (row - 1) * spacing + height <= sheet.bottom())
+        ++row;
+    if (row <= usedRows)
+        return QStringLiteral("Le numéro %1 tomberait sous le bas de la feuille : réduisez Y, H ou l'écart.")
+            .arg(text(first + folios * (row - 1)));
+    return {};
 }
 
 void PrintRun::setUpPrinter()
@@ -77,6 +122,9 @@ void PrintRun::run()
     const double lastNumber = first + booklets * folios - 1;
     if (!(std::fabs(first) <= largestExactNumber && std::fabs(lastNumber) <= largestExactNumber))
         return refuse(QStringLiteral("Les numéros de ce tirage sont trop grands pour être imprimés."));
+
+    if (const QString off = offTheSheet(first, lastNumber, folios, rows, top, bottom, spacing); !off.isEmpty())
+        return refuse(off);
 
     write(Field::Last, plainNumber(first + read(Field::Booklets) * folios - 1));
     write(Field::Rows, plainNumber(rows));

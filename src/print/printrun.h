@@ -26,6 +26,8 @@ private:
     void printGatherings(double first, double booklets, double folios, double spacing, double top,
                          double bottom, double rows, double half);
     void refuse(const QString& text);
+    QString offTheSheet(double first, double last, double folios, double rows, double top, double bottom,
+                        double spacing) const;
 
     TicketLayout& m_layout;
     Printer& m_printer;
