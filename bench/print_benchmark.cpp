@@ -31,6 +31,7 @@ class Unattended : public Dialogs {
 public:
     void message(const QString&) override {}
     bool question(const QString&) override { return true; }
+    int choice(const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
     void printerDialog() override {}
     void setBusy(bool) override {}

@@ -101,6 +101,7 @@ public:
     explicit ScriptedDialogs(QStringList* journal = nullptr) : m_journal(journal) {}
 
     std::deque<bool> answers;                  // to questions
+    std::deque<int> choices;                   // to messages with buttons of their own
     std::deque<std::optional<QString>> inputs; // to text prompts
     QStringList messages, questions, prompts;
     std::function<void()> whileMessageShown;
@@ -120,6 +121,11 @@ public:
     {
         questions << text;
         return next(answers, false);
+    }
+    int choice(const QString& text, const QStringList& buttons) override
+    {
+        message(text);
+        return next(choices, int(buttons.size()) - 1);
     }
     std::optional<QString> textInput(const QString& prompt) override
     {

@@ -1,10 +1,16 @@
 #include "app/settings.h"
 #include "files.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <memory>
 #include <QTest>
+#include <cstring>
 
 using namespace calvorigne;
 using namespace calvorigne::testing;
@@ -37,6 +43,8 @@ QByteArray asWritten(QByteArray expected)
 #endif
     return expected;
 }
+
+QString thisProgram; // for the child processes that save
 
 } // namespace
 
@@ -128,6 +136,54 @@ private slots:
         QCOMPARE(bytesOf(readOnly), QByteArray("[Font]\r\nName=Arial\r\n"));
     }
 
+#ifndef _WIN32
+    // Killed at any instant, a save leaves every old value or every new one; a settings file
+    // that is a link stays one.
+    void aKilledSaveLeavesTheOldOrTheNewFile()
+    {
+        QByteArray old = "[Font]\r\nName=Arial\r\nSize= 9\r\n[Pos]\r\nX= 1\r\n[Notes]\r\n";
+        for (int line = 0; line < 5000; ++line)
+            old += "Note" + QByteArray::number(line) + "=une ligne que la sauvegarde garde\r\n";
+        const QString path = dir.filePath("killed.ini");
+        const QString program = thisProgram;
+        auto save = [&] {
+            auto child = std::make_unique<QProcess>();
+            child->start(program, {"--save", path});
+            child->waitForStarted();
+            return child;
+        };
+
+        writeBytes(path, old);
+        QElapsedTimer clock;
+        clock.start();
+        const auto whole = save();
+        QVERIFY(whole->waitForFinished() && whole->exitCode() == 0);
+        const qint64 duration = clock.elapsed();
+        const QByteArray saved = bytesOf(path);
+        QVERIFY(saved.contains("X= 12\r\n") && saved.contains(old.mid(old.indexOf("[Notes]"))));
+
+        int cut = 0;
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            writeBytes(path, old);
+            const auto child = save();
+            QTest::qWait(int(QRandomGenerator::global()->bounded(duration + 5)));
+            child->kill();
+            child->waitForFinished();
+            const QByteArray now = bytesOf(path);
+            QVERIFY2(now == old || now == saved, qPrintable(QString("attempt %1").arg(attempt)));
+            cut += now == old;
+        }
+        qInfo("%d of 50 saves were killed before they ended (a save takes %lld ms)", cut, duration);
+
+        const QString link = dir.filePath("link.ini");
+        writeBytes(dir.filePath("real.ini"), old);
+        QVERIFY(QFile::link(dir.filePath("real.ini"), link));
+        QVERIFY(writeSettings(link, foliatedLayout()));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(bytesOf(dir.filePath("real.ini")), saved);
+    }
+#endif
+
 #ifdef _WIN32
     // Through kernel32's own functions, in C:\Windows and then in the user's VirtualStore copy.
     void onWindowsTheFileIsInCWindowsOrItsVirtualStoreCopy()
@@ -171,5 +227,14 @@ private slots:
 #endif
 };
 
-QTEST_APPLESS_MAIN(TestSettings)
+// Run as "test_settings --save PATH", the program saves the foliated layout into PATH and
+// ends: the child process of the test that kills saves half way.
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && std::strcmp(argv[1], "--save") == 0)
+        return writeSettings(QFile::decodeName(argv[2]), foliatedLayout()) ? 0 : 1;
+    thisProgram = QFileInfo(QFile::decodeName(argv[0])).absoluteFilePath();
+    TestSettings test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_settings.moc"

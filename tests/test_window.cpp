@@ -1,3 +1,4 @@
+#include "app/settings.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>
@@ -7,6 +8,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
+#include <optional>
 
 using namespace calvorigne;
 using namespace calvorigne::testing;
@@ -178,18 +180,42 @@ private slots:
         QVERIFY(g.dialogs.questions.isEmpty());
     }
 
-    void aSaveThatFailsIsReported()
+    void aSaveThatFailsLosesNothing()
     {
         WindowFixture f;
         f.writeSettingsFile(completeFile);
         Numero& w = f.start();
-        const WriteLock lock(f.settingsPath);
+        w.Lbl_X->setCaption("25");
+        auto lock = std::make_optional<WriteLock>(f.settingsPath);
+
+        // Back to the window: it stays open with the changes.
         f.dialogs.answers = {true};
+        f.dialogs.choices = {1};
         w.cmd_end_Click();
         QCOMPARE(f.dialogs.messages.size(), 1);
-        QVERIFY(f.dialogs.messages.first().startsWith("Les paramètres n'ont pas pu être enregistrés"));
-        QVERIFY(f.dialogs.messages.first().contains(QDir::toNativeSeparators(f.settingsPath)));
+        QVERIFY(f.dialogs.messages.first().startsWith("Les paramètres n'ont pas pu être enregistrés dans « "
+                                                      + QDir::toNativeSeparators(f.settingsPath) + " » : "));
+        QVERIFY(w.isVisible());
+        QCOMPARE(bytesOf(f.settingsPath), completeFile);
+
+        // Trying again once the file can be written saves, then quits.
+        f.dialogs.answers = {true};
+        f.dialogs.choices = {0};
+        f.dialogs.whileMessageShown = [&] { lock.reset(); };
+        w.cmd_end_Click();
         QVERIFY(!w.isVisible());
+        QCOMPARE(readSettings(f.settingsPath).x, QString("25"));
+
+        // Quitting without saving.
+        Numero& again = f.start();
+        again.Lbl_X->setCaption("40");
+        f.dialogs.whileMessageShown = nullptr;
+        const WriteLock stays(f.settingsPath);
+        f.dialogs.answers = {true};
+        f.dialogs.choices = {2};
+        again.cmd_end_Click();
+        QVERIFY(!again.isVisible());
+        QCOMPARE(readSettings(f.settingsPath).x, QString("25"));
     }
 
     void oddSettingsNeitherCrashNorStopTheStart()

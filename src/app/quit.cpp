@@ -24,9 +24,19 @@ void Numero::cmd_end_Click()
         saved.x = Lbl_X->caption();
         saved.y = Lbl_Y->caption();
         saved.e = Lbl_E->caption();
-        if (!writeSettings(m_settingsPath, saved))
-            m_dialogs.message(QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans « %1 ».")
-                                  .arg(QDir::toNativeSeparators(m_settingsPath)));
+        // A failed save loses nothing unless the user says so.
+        QString cause;
+        while (!writeSettings(m_settingsPath, saved, &cause)) {
+            const int answer = m_dialogs.choice(
+                QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans « %1 » : %2.")
+                    .arg(QDir::toNativeSeparators(m_settingsPath), cause),
+                {QStringLiteral("Réessayer"), QStringLiteral("Revenir à la fenêtre"),
+                 QStringLiteral("Quitter sans enregistrer")});
+            if (answer == 1)
+                return;
+            if (answer != 0)
+                break;
+        }
     }
     close();
     QCoreApplication::quit();

@@ -8,7 +8,10 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 
 namespace calvorigne {
 
@@ -60,7 +63,6 @@ QString virtualStoreCopy(const QString& path)
 
 bool writeEveryKey(const QString& path, const SavedSettings& v)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     bool ok = true;
     ok &= writeKey(path, "Font", "Name", v.fontName);
     ok &= writeKey(path, "Font", "Size", numberForm(v.size));
@@ -78,6 +80,90 @@ bool writeEveryKey(const QString& path, const SavedSettings& v)
     ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
     ok &= writeKey(path, "Pos", "E", numberForm(v.e));
     return ok;
+}
+
+// Why the last system call failed, in the program's words.
+QString lastFailure()
+{
+#ifdef _WIN32
+    switch (GetLastError()) {
+    case ERROR_ACCESS_DENIED: return QStringLiteral("l'accès est refusé");
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return QStringLiteral("le fichier est utilisé par un autre programme");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return QStringLiteral("le disque est plein");
+    case ERROR_WRITE_PROTECT: return QStringLiteral("le disque est protégé en écriture");
+    default: break;
+    }
+#else
+    switch (errno) {
+    case EACCES:
+    case EPERM: return QStringLiteral("l'accès est refusé");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("le disque est plein");
+    case EROFS: return QStringLiteral("le disque est en lecture seule");
+    default: break;
+    }
+#endif
+    return QStringLiteral("l'écriture a échoué");
+}
+
+// Puts the file from in the place of to at once, replacing it.
+bool replaceWith(const QString& from, const QString& to)
+{
+#ifdef _WIN32
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+// The eleven writes go to a copy of the file beside it, under a fresh name, and the copy then
+// takes the file's place in one rename: killed at any moment, the file holds every old value
+// or every new one, and every line the save does not write is kept as it was.
+bool saveOnCopy(const QString& path, const SavedSettings& values, QString& cause)
+{
+    const QFileInfo given(path);
+    // A settings file that is a link stays one: the file it points to is replaced.
+    const QFileInfo file(given.exists() ? given.canonicalFilePath() : given.absoluteFilePath());
+    const QString folder = file.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        cause = QStringLiteral("le dossier « %1 » n'a pas pu être créé").arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    // A file nobody may write to is read-only, even for a privileged user, as on Windows.
+    constexpr auto writable = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (file.exists() && (!file.isFile() || !(file.permissions() & writable))) {
+        cause = file.isFile() ? QStringLiteral("le fichier est en lecture seule")
+                              : QStringLiteral("ce n'est pas un fichier");
+        return false;
+    }
+    QTemporaryFile copy(QDir(folder).filePath(QStringLiteral(".") + file.fileName() + QStringLiteral(".XXXXXX")));
+    if (!copy.open()) {
+        cause = lastFailure();
+        return false;
+    }
+    if (file.exists()) {
+        QFile old(file.filePath());
+        if (!old.open(QIODevice::ReadOnly)) {
+            cause = lastFailure();
+            return false;
+        }
+        const QByteArray bytes = old.readAll();
+        if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+            cause = lastFailure();
+            return false;
+        }
+        copy.setPermissions(file.permissions());
+    }
+    copy.close();
+    if (!writeEveryKey(copy.fileName(), values) || !replaceWith(copy.fileName(), file.filePath())) {
+        cause = lastFailure();
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -139,21 +225,22 @@ QString numberForm(const QString& caption)
     return signedNumber(value);
 }
 
-bool writeSettings(const QString& path, const SavedSettings& values)
+bool writeSettings(const QString& path, const SavedSettings& values, QString* failure)
 {
+    QString cause;
     const QString copy = virtualStoreCopy(path);
-    if (copy.isEmpty())
-        return writeEveryKey(path, values);
-    if (QFileInfo::exists(copy))
-        return writeEveryKey(copy, values);
-    if (writeEveryKey(path, values))
-        return true;
-    // Refused, as C:\Windows is to a user who is not an administrator: the user's own copy
-    // takes over, starting from what the file held, so no line of it is lost.
-    QDir().mkpath(QFileInfo(copy).absolutePath());
-    if (QFile::copy(path, copy))
-        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::WriteUser);
-    return writeEveryKey(copy, values);
+    bool saved = saveOnCopy(copy.isEmpty() || !QFileInfo::exists(copy) ? path : copy, values, cause);
+    if (!saved && !copy.isEmpty() && !QFileInfo::exists(copy)) {
+        // Refused, as C:\Windows is to a user who is not an administrator: the user's own copy
+        // takes over, starting from what the file held, so no line of it is lost.
+        QDir().mkpath(QFileInfo(copy).absolutePath());
+        if (QFile::copy(path, copy))
+            QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::WriteUser);
+        saved = saveOnCopy(copy, values, cause);
+    }
+    if (!saved && failure)
+        *failure = cause;
+    return saved;
 }
 
 } // namespace calvorigne

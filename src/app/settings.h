@@ -41,9 +41,10 @@ struct SavedSettings {
     QString top, bottom, x, y, e;
 };
 
-// Writes every key in its order, each write complete in itself; a failed write does not
-// stop the others. Returns whether every write succeeded. Creates the file's folder.
-bool writeSettings(const QString& path, const SavedSettings& values);
+// Writes every key in its order through the profile functions, on a copy of the file that
+// then replaces it at once, so the file holds either all the old values or all the new ones.
+// Creates the file's folder. On failure, says why in French in failure, when given.
+bool writeSettings(const QString& path, const SavedSettings& values, QString* failure = nullptr);
 
 // A caption in the file's number form: " 12", "-3", " 12.5"; empty when it holds no number.
 QString numberForm(const QString& caption);

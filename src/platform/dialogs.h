@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace calvorigne {
@@ -15,6 +16,9 @@ public:
     virtual void message(const QString& text) = 0;
     // A question with Yes (the default) and No; true for Yes.
     virtual bool question(const QString& text) = 0;
+    // A message with buttons of its own, the first the default; the index of the one chosen,
+    // the last when the box is closed.
+    virtual int choice(const QString& text, const QStringList& buttons) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
     // The printer dialog on the program's one printer.

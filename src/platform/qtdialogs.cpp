@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 
 namespace calvorigne {
 
@@ -27,6 +28,21 @@ bool QtDialogs::question(const QString& text)
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+int QtDialogs::choice(const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QList<QAbstractButton*> added;
+    for (const QString& button : buttons)
+        added << box.addButton(button, QMessageBox::AcceptRole);
+    if (added.isEmpty())
+        return -1;
+    box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.setEscapeButton(added.last());
+    box.exec();
+    const qsizetype chosen = added.indexOf(box.clickedButton());
+    return int(chosen < 0 ? added.size() - 1 : chosen);
 }
 
 std::optional<QString> QtDialogs::textInput(const QString& prompt)

@@ -14,6 +14,7 @@ public:
 
     void message(const QString& text) override;
     bool question(const QString& text) override;
+    int choice(const QString& text, const QStringList& buttons) override;
     std::optional<QString> textInput(const QString& prompt) override;
     void printerDialog() override;
     void setBusy(bool busy) override;
