@@ -140,27 +140,32 @@ bool saveOnCopy(const QString& path, const SavedSettings& values, QString& cause
                               : QStringLiteral("ce n'est pas un fichier");
         return false;
     }
-    QTemporaryFile copy(QDir(folder).filePath(QStringLiteral(".") + file.fileName() + QStringLiteral(".XXXXXX")));
-    if (!copy.open()) {
-        cause = lastFailure();
-        return false;
-    }
-    if (file.exists()) {
-        QFile old(file.filePath());
-        if (!old.open(QIODevice::ReadOnly)) {
+    // Created exclusively under a fresh name, and closed before the profile functions open it.
+    QString copy;
+    {
+        QTemporaryFile created(QDir(folder).filePath(QStringLiteral(".") + file.fileName() + QStringLiteral(".XXXXXX")));
+        if (!created.open()) {
             cause = lastFailure();
             return false;
         }
-        const QByteArray bytes = old.readAll();
-        if (copy.write(bytes) != bytes.size() || !copy.flush()) {
+        created.setAutoRemove(false);
+        copy = created.fileName();
+        bool copied = true;
+        if (file.exists()) {
+            QFile old(file.filePath());
+            const QByteArray bytes = old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+            copied = old.error() == QFileDevice::NoError && created.write(bytes) == bytes.size() && created.flush();
+            created.setPermissions(file.permissions());
+        }
+        if (!copied) {
             cause = lastFailure();
+            created.remove();
             return false;
         }
-        copy.setPermissions(file.permissions());
     }
-    copy.close();
-    if (!writeEveryKey(copy.fileName(), values) || !replaceWith(copy.fileName(), file.filePath())) {
+    if (!writeEveryKey(copy, values) || !replaceWith(copy, file.filePath())) {
         cause = lastFailure();
+        QFile::remove(copy);
         return false;
     }
     return true;
