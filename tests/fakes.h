@@ -30,6 +30,7 @@ public:
     int printedCount = 0;
     bool aborted = false;
     QStringList files;               // handed out by takeWrittenFiles
+    bool toFiles = false;            // each ended document is a file of its own
 
     QStringList fontNames() const override { return fonts; }
     QRectF sheet() const override { return QRectF(0, 0, 210, 297); } // A4, no margins
@@ -67,6 +68,8 @@ public:
             return;
         m_open = false;
         documents.push_back(m_current);
+        if (toFiles)
+            files << QStringLiteral("Calvorigne-%1.pdf").arg(documents.size());
         if (m_journal)
             *m_journal << QStringLiteral("document %1").arg(documents.size());
     }

@@ -191,20 +191,25 @@ private slots:
         WindowFixture f;
         Numero& w = f.start();
         layOutExample(w, "1", "12", "1");
-        f.printer.failAtText = 4;
+        f.printer.toFiles = true;
+        f.printer.failAtText = 7; // in the second pass
         w.cmd_print_Click();
-        QCOMPARE(f.dialogs.messages, QStringList("L'impression a échoué : le papier est coincé."));
+        QCOMPARE(f.dialogs.messages, QStringList({turn, "L'impression a échoué : le papier est coincé.\n"
+                                                        "Le passage 1 a été enregistré dans « Calvorigne-1.pdf »."}));
         QVERIFY(f.printer.aborted);
         QVERIFY(!f.dialogs.busy);
         QCOMPARE(w.Lbl_Debut->text(), QString("0001")); // nothing claims the run was complete
         QCOMPARE(w.Lbl_Der->text(), QString("0012"));
-        QCOMPARE(w.Lbl_page->text(), QString("1"));
+        QCOMPARE(w.Lbl_page->text(), QString("0")); // set back by the turn prompt
 
-        // Printed again, the run turns the stack after its own second page.
+        // Printed again, the run turns the stack after its own second page, and names only
+        // its own files.
         f.printer.failAtText = -1;
         f.journal.clear();
         w.cmd_print_Click();
-        QCOMPARE(f.journal, QStringList({"document 1", turn, "document 2", end}));
+        QCOMPARE(f.journal, QStringList({"document 2", turn, "document 3", end,
+                                         "Le tirage a été enregistré dans ces fichiers PDF :\n"
+                                         "Calvorigne-2.pdf\nCalvorigne-3.pdf"}));
     }
 
     void theInkReachesThePrinterAndFilesAreNamed()

@@ -139,7 +139,12 @@ void PrintRun::run()
     } catch (const PrinterError& error) {
         m_printer.abortDocument();
         m_dialogs.setBusy(false);
-        m_dialogs.message(QStringLiteral("L'impression a échoué : %1").arg(error.cause()));
+        // What was written before the failure belongs to this run, and is said here.
+        QString text = QStringLiteral("L'impression a échoué : %1").arg(error.cause());
+        const QStringList files = m_printer.takeWrittenFiles();
+        for (qsizetype pass = 0; pass < files.size(); ++pass)
+            text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
+        m_dialogs.message(text);
         return;
     }
 
