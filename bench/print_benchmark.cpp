@@ -16,9 +16,12 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace calvorigne;
 
@@ -48,7 +51,8 @@ long printedPages(int booklets, int rows)
     return long(std::ceil(double(booklets) / rows)) * folios;
 }
 
-void viaPrintRun(const QString& folder, int booklets, int rows)
+// Whether the run went to its end, rather than being refused.
+bool viaPrintRun(const QString& folder, int booklets, int rows)
 {
     QtPrinter printer;
     printer.device().setOutputFileName(folder + "/run.pdf");
@@ -65,6 +69,7 @@ void viaPrintRun(const QString& folder, int booklets, int rows)
     window.Lbl_Y->setCaption("0");
     window.Lbl_Size->setCaption("10");
     window.cmd_print_Click();
+    return readNumber(window.Lbl_Debut->caption()) == double(booklets) * folios + 1;
 }
 
 // The same texts at the same places, two documents, without the program around them.
@@ -122,6 +127,10 @@ Measure measureInChild(const QString& program, const QString& mode, int booklets
     QProcess child;
     child.start(program, {mode, QString::number(booklets), QString::number(rows)});
     child.waitForFinished(-1);
+    if (child.exitCode() != 0) {
+        std::fprintf(stderr, "the %s of %d booklets, %d rows did not run to its end\n", qPrintable(mode), booklets, rows);
+        std::exit(1);
+    }
     const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
     if (fields.size() < 2)
         return {};
@@ -140,24 +149,39 @@ int main(int argc, char* argv[])
         const int booklets = args[2].toInt(), rows = args[3].toInt();
         QElapsedTimer clock;
         clock.start();
-        if (args[1] == u"run")
-            viaPrintRun(folder.path(), booklets, rows);
-        else
+        if (args[1] == u"run") {
+            if (!viaPrintRun(folder.path(), booklets, rows))
+                return 1;
+        } else
             bare(folder.path(), booklets, rows);
         std::printf("%.3f %ld\n", clock.nsecsElapsed() / 1e9, peakKiB());
         return 0;
     }
 
-    std::printf("%9s %5s %7s %9s %9s %6s %9s %9s %10s\n", "booklets", "rows", "pages", "run s", "bare s",
-                "ratio", "run MiB", "bare MiB", "run us/pg");
-    const int configurations[][2] = {{1000, 3}, {3000, 3}, {9999, 3}, {1000, 297}, {9999, 297}};
+    // Each configuration runs five times, run and bare in turn, so that one noisy run cannot
+    // decide; medians, their ratio, and the spread of each.
+    constexpr int repeats = 5;
+    std::printf("%9s %5s %7s %8s %8s %6s %13s %13s %8s %8s %9s\n", "booklets", "rows", "pages", "run s",
+                "bare s", "ratio", "run min-max", "bare min-max", "run MiB", "bare MiB", "run us/pg");
+    const int configurations[][2] = {{1000, 3}, {3000, 3}, {9999, 3}, {1000, 70}, {9999, 70}};
     for (const auto& [booklets, rows] : configurations) {
-        const Measure run = measureInChild(args[0], "run", booklets, rows);
-        const Measure bare = measureInChild(args[0], "bare", booklets, rows);
+        std::vector<double> run, bare;
+        long runKiB = 0, bareKiB = 0;
+        for (int k = 0; k < repeats; ++k) {
+            const Measure r = measureInChild(args[0], "run", booklets, rows);
+            const Measure b = measureInChild(args[0], "bare", booklets, rows);
+            run.push_back(r.seconds);
+            bare.push_back(b.seconds);
+            runKiB = std::max(runKiB, r.kib);
+            bareKiB = std::max(bareKiB, b.kib);
+        }
+        std::sort(run.begin(), run.end());
+        std::sort(bare.begin(), bare.end());
+        const double runMedian = run[repeats / 2], bareMedian = bare[repeats / 2];
         const long pages = printedPages(booklets, rows);
-        std::printf("%9d %5d %7ld %9.2f %9.2f %6.2f %9.1f %9.1f %10.1f\n", booklets, rows, pages, run.seconds,
-                    bare.seconds, run.seconds / bare.seconds, run.kib / 1024.0, bare.kib / 1024.0,
-                    run.seconds * 1e6 / double(pages));
+        std::printf("%9d %5d %7ld %8.2f %8.2f %6.2f %6.2f-%-6.2f %6.2f-%-6.2f %8.1f %8.1f %9.1f\n", booklets, rows,
+                    pages, runMedian, bareMedian, runMedian / bareMedian, run.front(), run.back(), bare.front(),
+                    bare.back(), runKiB / 1024.0, bareKiB / 1024.0, runMedian * 1e6 / double(pages));
     }
     return 0;
 }
