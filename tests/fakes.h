@@ -27,6 +27,7 @@ public:
     std::vector<Document> documents; // ended documents
     QStringList setups;              // every printer setting, in order
     int failAtText = -1;             // throw on this print (counted from 0)
+    int refuseDocument = -1;         // throw at the end of this document (counted from 1)
     int printedCount = 0;
     bool aborted = false;
     QStringList files;               // handed out by takeWrittenFiles
@@ -67,6 +68,8 @@ public:
         if (!m_open)
             return;
         m_open = false;
+        if (int(documents.size()) + 1 == refuseDocument)
+            throw PrinterError(QStringLiteral("l'imprimante « Test » n'a pas accepté le document."));
         documents.push_back(m_current);
         if (toFiles)
             files << QStringLiteral("Calvorigne-%1.pdf").arg(documents.size());

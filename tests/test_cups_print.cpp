@@ -146,6 +146,46 @@ private slots:
         if (step != u"print" && !QTest::currentTestFailed())
             checkPdfs(since);
     }
+
+    // A queue that stops taking jobs before the second pass: no "Fin du tirage.", nothing
+    // advanced, one PDF.
+    void aPassTheQueueRejectsIsAFailure()
+    {
+        if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || !qEnvironmentVariableIsEmpty("CALVORIGNE_CUPS_STEP"))
+            QSKIP("no private print scheduler of this system's own");
+        const QString queue = qEnvironmentVariable("PRINTER");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        QTemporaryDir dir;
+        QtPrinter printer;
+        testing::ScriptedDialogs dialogs;
+        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
+        Main(w);
+        w.setList1Text(font);
+        testing::layOutExample(w, "1", "12", "1");
+        dialogs.whileMessageShown = [&] {
+            QProcess::execute("cupsreject", {queue});
+            dialogs.whileMessageShown = nullptr;
+        };
+        w.cmd_print_Click();
+        QProcess::execute("cupsaccept", {queue});
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY2(dialogs.messages[1].startsWith("L'impression a échoué : ") &&
+                 dialogs.messages[1].endsWith("Le passage 2 (numéros 0007 à 0012) n'a pas été imprimé."),
+                 qPrintable(dialogs.messages[1]));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
+
+        const QDir output(qEnvironmentVariable("CALVORIGNE_PDF_DIR"));
+        QStringList produced;
+        for (int wait = 0; wait < 60 && !(queueEmpty() && !produced.isEmpty()); ++wait) {
+            QTest::qWait(500);
+            produced.clear();
+            for (const QFileInfo& file : output.entryInfoList({"*.pdf"}, QDir::Files))
+                if (file.lastModified() >= since)
+                    produced << file.filePath();
+        }
+        QCOMPARE(produced.size(), 1);
+        QFile::remove(produced.first());
+    }
 };
 
 QTEST_MAIN(TestCupsPrint)

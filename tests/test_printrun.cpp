@@ -202,6 +202,16 @@ private slots:
         QCOMPARE(w.Lbl_Der->text(), QString("0012"));
         QCOMPARE(w.Lbl_page->text(), QString("0")); // set back by the turn prompt
 
+        // A pass the printer does not take is named with its numbers.
+        WindowFixture g;
+        Numero& refused = g.start();
+        layOutExample(refused, "1", "12", "1");
+        g.printer.refuseDocument = 2;
+        refused.cmd_print_Click();
+        QCOMPARE(g.dialogs.messages, QStringList({turn, "L'impression a échoué : l'imprimante « Test » n'a pas accepté "
+                                                        "le document.\nLe passage 2 (numéros 0007 à 0012) n'a pas été imprimé."}));
+        QCOMPARE(refused.Lbl_Debut->text(), QString("0001"));
+
         // Printed again, the run turns the stack after its own second page, and names only
         // its own files.
         f.printer.failAtText = -1;

@@ -1,7 +1,9 @@
 #include "qtprinter.h"
 
 #include "core/numbers.h"
+#include "platform/printjobs.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -156,8 +158,10 @@ void QtPrinter::openDocument()
     m_printer.setOutputFileName(file);
 
     // Each job gets a title of its own: some print-to-file queues name their files after it.
-    m_printer.setDocName(QStringLiteral("Calvorigne %1 (%2)")
-                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss")))
+    // A title no other job has, so the job can be found in the queue afterwards.
+    m_printer.setDocName(QStringLiteral("Calvorigne %1-%2 (%3)")
+                             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss.zzz")))
+                             .arg(QCoreApplication::applicationPid())
                              .arg(++m_documents));
     m_printer.setPageOrientation(QPageLayout::Portrait);
     m_printer.setColorMode(m_colourMode);
@@ -215,6 +219,9 @@ void QtPrinter::endDocument()
                                : QStringLiteral("le fichier « %1 » n'a pas pu être écrit.")
                                      .arg(QDir::toNativeSeparators(m_fileWeChose)));
     }
+    // Qt hands the document over without saying whether the queue took it.
+    if (m_fileWeChose.isEmpty() && !jobAccepted(m_printer.printerName(), m_printer.docName()))
+        throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(m_printer.printerName()));
     if (!m_fileWeChose.isEmpty())
         m_written << m_fileWeChose;
 }

@@ -86,6 +86,15 @@ QString PrintRun::offTheSheet(double first, double last, double folios, double r
     return {};
 }
 
+void PrintRun::endDocument()
+{
+    m_refusedAtEnd = !m_passEmpty;
+    m_printer.endDocument();
+    m_refusedAtEnd = false;
+    m_pass += m_passEmpty ? 0 : 1;
+    m_passEmpty = true;
+}
+
 void PrintRun::setUpPrinter()
 {
     m_printer.setOrientation(Printer::Portrait);
@@ -135,7 +144,7 @@ void PrintRun::run()
     try {
         setUpPrinter();
         printGatherings(first, booklets, folios, spacing, top, bottom, rows, half);
-        m_printer.endDocument();
+        endDocument();
     } catch (const PrinterError& error) {
         m_printer.abortDocument();
         m_dialogs.setBusy(false);
@@ -144,6 +153,10 @@ void PrintRun::run()
         const QStringList files = m_printer.takeWrittenFiles();
         for (qsizetype pass = 0; pass < files.size(); ++pass)
             text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
+        if (m_refusedAtEnd)
+            text += QStringLiteral("\nLe passage %1 (numéros %2 à %3) n'a pas été imprimé.")
+                        .arg(m_pass)
+                        .arg(padNumber(m_passFirst, QStringLiteral("0000")), padNumber(m_passLast, QStringLiteral("0000")));
         m_dialogs.message(text);
         return;
     }
@@ -178,6 +191,9 @@ void PrintRun::printGatherings(double first, double booklets, double folios, dou
                 if (n > read(Field::Last))
                     break;
                 m_printer.printText(padNumber(n, QStringLiteral("0000")));
+                m_passFirst = m_passEmpty ? n : std::min(m_passFirst, n);
+                m_passLast = m_passEmpty ? n : std::max(m_passLast, n);
+                m_passEmpty = false;
                 y += spacing;
             }
             m_printer.newPage();
@@ -186,7 +202,7 @@ void PrintRun::printGatherings(double first, double booklets, double folios, dou
 
         const double page = read(Field::Page);
         if (page == half || page == half + 1) {
-            m_printer.endDocument();
+            endDocument();
             setUpPrinter();
             if (n >= read(Field::Last)) {
                 m_dialogs.message(endMessage);

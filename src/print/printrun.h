@@ -26,12 +26,18 @@ private:
     void printGatherings(double first, double booklets, double folios, double spacing, double top,
                          double bottom, double rows, double half);
     void refuse(const QString& text);
+    void endDocument();
     QString offTheSheet(double first, double last, double folios, double rows, double top, double bottom,
                         double spacing) const;
 
     TicketLayout& m_layout;
     Printer& m_printer;
     Dialogs& m_dialogs;
+    // The pass being printed and the numbers it holds so far, for a pass the printer refuses.
+    int m_pass = 1;
+    double m_passFirst = 0, m_passLast = 0;
+    bool m_passEmpty = true;
+    bool m_refusedAtEnd = false;
 };
 
 } // namespace calvorigne
