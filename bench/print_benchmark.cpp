@@ -36,6 +36,8 @@ public:
     bool question(const QString&) override { return true; }
     int choice(const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
+    bool wait(const QString&) override { return true; }
+    void endWait() override {}
     void printerDialog() override {}
     void setBusy(bool) override {}
 };

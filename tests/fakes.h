@@ -32,6 +32,7 @@ public:
     bool aborted = false;
     QStringList files;               // handed out by takeWrittenFiles
     bool toFiles = false;            // each ended document is a file of its own
+    mutable std::deque<JobState> jobStates; // what the print system says, one per question; Done after
 
     QStringList fontNames() const override { return fonts; }
     QRectF sheet() const override { return QRectF(0, 0, 210, 297); } // A4, no margins
@@ -76,6 +77,15 @@ public:
         if (m_journal)
             *m_journal << QStringLiteral("document %1").arg(documents.size());
     }
+    JobState lastJob() const override
+    {
+        if (jobStates.empty())
+            return {};
+        const JobState state = jobStates.front();
+        jobStates.pop_front();
+        return state;
+    }
+    QString name() const override { return QStringLiteral("Test"); }
     void abortDocument() override
     {
         aborted = true;
@@ -109,8 +119,9 @@ public:
     std::deque<bool> answers;                  // to questions
     std::deque<int> choices;                   // to messages with buttons of their own
     std::deque<std::optional<QString>> inputs; // to text prompts
-    QStringList messages, questions, prompts;
+    QStringList messages, questions, prompts, waits;
     std::function<void()> whileMessageShown;
+    std::function<bool(const QString&)> whileWaiting; // false stops the waiting
     int printerDialogs = 0;
     bool busy = false;
     int busyChanges = 0;
@@ -137,6 +148,18 @@ public:
     {
         prompts << prompt;
         return next(inputs, std::optional<QString>());
+    }
+    bool wait(const QString& text) override
+    {
+        waits << text;
+        if (m_journal)
+            *m_journal << text;
+        return !whileWaiting || whileWaiting(text);
+    }
+    void endWait() override
+    {
+        if (m_journal)
+            *m_journal << QStringLiteral("end of wait");
     }
     void printerDialog() override { ++printerDialogs; }
     void setBusy(bool b) override

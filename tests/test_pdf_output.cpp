@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace calvorigne;
 
@@ -102,6 +104,29 @@ private slots:
         QVERIFY(run.dialogs.messages.first().startsWith("L'impression a échoué : le fichier"));
         QCOMPARE(run.window.Lbl_Debut->text(), QString("0001"));
         QVERIFY(!run.dialogs.busy);
+    }
+
+    // A disk that fills up during the first pass: a failure, and no cut file left behind.
+    void aFileThatCannotBeWrittenWholeIsAFailure()
+    {
+        Run run;
+        const QDir documents(QDir(home.path()).filePath("Documents"));
+        const QStringList before = documents.entryList(QDir::Files | QDir::Hidden);
+        // Files may grow to 2 KiB only: each write past it fails as on a full disk.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit small{2048, limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &small);
+        run.window.cmd_print_Click();
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QCOMPARE(run.dialogs.messages.size(), 1);
+        QVERIFY2(run.dialogs.messages[0].startsWith("L'impression a échoué : le fichier « " + documents.path())
+                     && run.dialogs.messages[0].contains("n'a pas pu être écrit en entier")
+                     && run.dialogs.messages[0].endsWith("Le passage 1 (numéros 0001 à 0006) n'a pas été imprimé."),
+                 qPrintable(run.dialogs.messages[0]));
+        QCOMPARE(documents.entryList(QDir::Files | QDir::Hidden), before);
+        QCOMPARE(run.window.Lbl_Debut->text(), QString("0001"));
     }
 };
 

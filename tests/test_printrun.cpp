@@ -222,6 +222,43 @@ private slots:
                                          "Calvorigne-2.pdf\nCalvorigne-3.pdf"}));
     }
 
+    // The turn prompt comes once the print system says the first pass is out, whatever it
+    // went through; a pass it abandons is a failure, and a stopped queue is said at the end.
+    void theTurnPromptWaitsForThePaper()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        JobState printing{JobState::Printing, 1, {}};
+        JobState stopped{JobState::Stopped, -1, "plus de papier"};
+        f.printer.jobStates = {{JobState::Queued, -1, {}}, printing, stopped, {}, stopped};
+        w.cmd_print_Click();
+        QCOMPARE(f.journal, QStringList({"document 1", "Le passage 1 attend son tour dans la file de l'imprimante « Test ».",
+                                         "Impression du passage 1… (page 1 sur 2)",
+                                         "L'imprimante « Test » est arrêtée (plus de papier) : le passage 1 attend dans sa "
+                                         "file. Remettez-la en marche ; le retournement du paquet vous sera demandé une "
+                                         "fois le passage imprimé.",
+                                         "end of wait", turn, "document 2", end,
+                                         "Le tirage attend dans la file de l'imprimante « Test », qui est arrêtée : il "
+                                         "s'imprimera quand elle sera remise en marche."}));
+
+        // The user may stop waiting: the prompt comes at once.
+        f.journal.clear();
+        f.printer.jobStates = {{JobState::Held, -1, {}}, {JobState::Held, -1, {}}};
+        f.dialogs.whileWaiting = [](const QString&) { return false; };
+        w.cmd_print_Click();
+        QCOMPARE(f.journal.mid(0, 4), QStringList({"document 3", "Le passage 1 est retenu dans la file de l'imprimante "
+                                                   "« Test » : libérez-le pour qu'il s'imprime.", "end of wait", turn}));
+
+        f.dialogs.messages.clear();
+        f.printer.jobStates = {{JobState::Failed, -1, "bourrage"}};
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList({"L'impression a échoué : l'imprimante « Test » a abandonné le passage 1 "
+                                                  "(bourrage).\nLe passage 1 (numéros 0025 à 0030) n'a peut-être pas été "
+                                                  "imprimé en entier."}));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+    }
+
     void theInkReachesThePrinterAndFilesAreNamed()
     {
         WindowFixture f;

@@ -1,6 +1,7 @@
 #include "settings.h"
 
 #include "core/numbers.h"
+#include "platform/files.h"
 #include "platform/profile.h"
 
 #include <QDir>
@@ -9,9 +10,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryFile>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 
 namespace calvorigne {
 
@@ -80,44 +79,6 @@ bool writeEveryKey(const QString& path, const SavedSettings& v)
     ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
     ok &= writeKey(path, "Pos", "E", numberForm(v.e));
     return ok;
-}
-
-// Why the last system call failed, in the program's words.
-QString lastFailure()
-{
-#ifdef _WIN32
-    switch (GetLastError()) {
-    case ERROR_ACCESS_DENIED: return QStringLiteral("l'accès est refusé");
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return QStringLiteral("le fichier est utilisé par un autre programme");
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return QStringLiteral("le disque est plein");
-    case ERROR_WRITE_PROTECT: return QStringLiteral("le disque est protégé en écriture");
-    default: break;
-    }
-#else
-    switch (errno) {
-    case EACCES:
-    case EPERM: return QStringLiteral("l'accès est refusé");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("le disque est plein");
-    case EROFS: return QStringLiteral("le disque est en lecture seule");
-    default: break;
-    }
-#endif
-    return QStringLiteral("l'écriture a échoué");
-}
-
-// Puts the file from in the place of to at once, replacing it.
-bool replaceWith(const QString& from, const QString& to)
-{
-#ifdef _WIN32
-    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
-                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-#else
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-#endif
 }
 
 // The eleven writes go to a copy of the file beside it, under a fresh name, and the copy then

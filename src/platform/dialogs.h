@@ -21,6 +21,10 @@ public:
     virtual int choice(const QString& text, const QStringList& buttons) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
+    // A small window saying what the run waits for, with a button to stop waiting; it stays
+    // until endWait(). Returns after a short while, false once the user has stopped waiting.
+    virtual bool wait(const QString& text) = 0;
+    virtual void endWait() = 0;
     // The printer dialog on the program's one printer.
     virtual void printerDialog() = 0;
     // The hourglass while a print run holds the program, the arrow otherwise.

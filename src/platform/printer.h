@@ -21,6 +21,21 @@ private:
     QString m_cause;
 };
 
+// What the print system says of a document once it has been handed over.
+struct JobState {
+    enum Stage {
+        Done,     // printed, or no longer followed (files, systems that do not say)
+        Printing,
+        Queued,   // waiting its turn behind other jobs
+        Stopped,  // the printer is stopped: the job waits in its queue
+        Held,     // held in the queue until someone releases it
+        Failed,   // aborted or cancelled
+    };
+    Stage stage = Done;
+    int pagesPrinted = -1; // -1 where the system does not count them
+    QString reason;        // the printer's own words, when it gives any
+};
+
 class Printer {
 public:
     enum Orientation { Portrait = 1 };
@@ -55,6 +70,10 @@ public:
     virtual void newPage() = 0;
     // Hands the open document, if it has a page, to the print system as one job.
     virtual void endDocument() = 0;
+    // The state of the last document ended, as the print system reports it now.
+    virtual JobState lastJob() const = 0;
+    // The printer's name, as the user knows it.
+    virtual QString name() const = 0;
     // Drops or ends whatever is open after a failure; never throws.
     virtual void abortDocument() = 0;
 

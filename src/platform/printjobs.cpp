@@ -1,28 +1,165 @@
 #include "printjobs.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <winspool.h>
+#include <vector>
+#else
 #include <cups/cups.h>
 #endif
 
 namespace calvorigne {
 
-bool jobAccepted(const QString& printer, const QString& title)
-{
 #ifdef _WIN32
-    Q_UNUSED(printer);
-    Q_UNUSED(title);
-    return true;
+
+namespace {
+
+const wchar_t* wide(const QString& text)
+{
+    return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+QString fromWide(const wchar_t* text)
+{
+    return text ? QString::fromWCharArray(text) : QString();
+}
+
+// One level of information from a spooler call that sizes its buffer first.
+template <typename Call>
+std::vector<BYTE> spoolerInfo(Call call)
+{
+    DWORD needed = 0;
+    call(nullptr, 0, &needed);
+    std::vector<BYTE> buffer(needed);
+    if (needed == 0 || !call(buffer.data(), needed, &needed))
+        buffer.clear();
+    return buffer;
+}
+
+struct OpenPrinter {
+    HANDLE handle = nullptr;
+    explicit OpenPrinter(const QString& name)
+    {
+        if (!OpenPrinterW(const_cast<wchar_t*>(wide(name)), &handle, nullptr))
+            handle = nullptr;
+    }
+    ~OpenPrinter()
+    {
+        if (handle)
+            ClosePrinter(handle);
+    }
+};
+
+} // namespace
+
+std::optional<int> acceptedJob(const QString& printer, const QString& title)
+{
+    const OpenPrinter queue(printer);
+    if (!queue.handle)
+        return 0;
+    DWORD count = 0;
+    const std::vector<BYTE> buffer = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return EnumJobsW(queue.handle, 0, 0xFFFFFFFF, 1, data, size, needed, &count);
+    });
+    if (buffer.empty())
+        count = 0;
+    const auto* jobs = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i)
+        if (fromWide(jobs[i].pDocument) == title && !(jobs[i].Status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED)))
+            return int(jobs[i].JobId);
+    return 0;
+}
+
+JobState jobState(const QString& printer, int job)
+{
+    JobState state;
+    const OpenPrinter queue(printer);
+    if (job <= 0 || !queue.handle)
+        return state;
+    const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetJobW(queue.handle, DWORD(job), 1, data, size, needed);
+    });
+    if (info.empty())
+        return state;
+    const auto& j = *reinterpret_cast<const JOB_INFO_1W*>(info.data());
+    const std::vector<BYTE> printerInfo = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetPrinterW(queue.handle, 2, data, size, needed);
+    });
+    const bool paused = !printerInfo.empty()
+                        && (reinterpret_cast<const PRINTER_INFO_2W*>(printerInfo.data())->Status & PRINTER_STATUS_PAUSED);
+    state.reason = fromWide(j.pStatus);
+    state.pagesPrinted = j.TotalPages > 0 ? int(j.PagesPrinted) : -1;
+    if (j.Status & (JOB_STATUS_PRINTED | JOB_STATUS_COMPLETE))
+        state.stage = JobState::Done;
+    else if (j.Status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED))
+        state.stage = JobState::Failed;
+    else if (j.Status & JOB_STATUS_PAUSED)
+        state.stage = JobState::Held;
+    else if (paused || (j.Status & (JOB_STATUS_ERROR | JOB_STATUS_OFFLINE | JOB_STATUS_PAPEROUT | JOB_STATUS_BLOCKED_DEVQ
+                                     | JOB_STATUS_USER_INTERVENTION)))
+        state.stage = JobState::Stopped;
+    else if (j.Status & (JOB_STATUS_PRINTING | JOB_STATUS_SPOOLING))
+        state.stage = JobState::Printing;
+    else
+        state.stage = JobState::Queued;
+    return state;
+}
+
 #else
+
+std::optional<int> acceptedJob(const QString& printer, const QString& title)
+{
     cups_job_t* jobs = nullptr;
     const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printer.toUtf8().constData(), 0, CUPS_WHICHJOBS_ALL);
-    bool accepted = false;
+    std::optional<int> accepted;
     const QByteArray wanted = title.toUtf8();
     for (int i = 0; i < count && !accepted; ++i)
-        accepted = wanted == jobs[i].title && jobs[i].state != IPP_JSTATE_ABORTED
-                   && jobs[i].state != IPP_JSTATE_CANCELED;
+        if (wanted == jobs[i].title && jobs[i].state != IPP_JSTATE_ABORTED && jobs[i].state != IPP_JSTATE_CANCELED)
+            accepted = jobs[i].id;
     cupsFreeJobs(count, jobs);
     return accepted;
-#endif
 }
+
+JobState jobState(const QString& printer, int job)
+{
+    JobState state;
+    if (job <= 0)
+        return state;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    static const char* const wanted[] = {"job-state", "job-impressions-completed", "job-printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_attribute_t* stage = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+    ipp_attribute_t* pages = ippFindAttribute(response, "job-impressions-completed", IPP_TAG_INTEGER);
+    ipp_attribute_t* message = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT);
+    const int jobStage = stage ? ippGetInteger(stage, 0) : IPP_JSTATE_COMPLETED;
+    state.pagesPrinted = pages ? ippGetInteger(pages, 0) : -1;
+    state.reason = message ? QString::fromUtf8(ippGetString(message, 0, nullptr)) : QString();
+    ippDelete(response);
+
+    // A stopped printer holds its jobs, pending or started.
+    bool stopped = false;
+    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr)) {
+        stopped = qstrcmp(cupsGetOption("printer-state", dest->num_options, dest->options), "5") == 0;
+        if (state.reason.isEmpty())
+            state.reason = QString::fromUtf8(cupsGetOption("printer-state-message", dest->num_options, dest->options));
+        cupsFreeDests(1, dest);
+    }
+    switch (jobStage) {
+    case IPP_JSTATE_PENDING: state.stage = stopped ? JobState::Stopped : JobState::Queued; break;
+    case IPP_JSTATE_PROCESSING: state.stage = stopped ? JobState::Stopped : JobState::Printing; break;
+    case IPP_JSTATE_HELD: state.stage = JobState::Held; break;
+    case IPP_JSTATE_STOPPED: state.stage = JobState::Stopped; break;
+    case IPP_JSTATE_CANCELED:
+    case IPP_JSTATE_ABORTED: state.stage = JobState::Failed; break;
+    default: state.stage = JobState::Done; break;
+    }
+    return state;
+}
+
+#endif
 
 } // namespace calvorigne

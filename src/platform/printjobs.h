@@ -1,14 +1,21 @@
 // What the print system says of a job once a document has been handed to it. Qt's CUPS print
-// engine does not report a refused submission, so the run asks CUPS itself.
+// engine does not report a refused submission, nor when the sheets are out, so the run asks
+// CUPS (or the Windows spooler) itself.
 #pragma once
 
+#include "platform/printer.h"
+
 #include <QString>
+#include <optional>
 
 namespace calvorigne {
 
-// Whether the printer's queue holds a job of that title that was not aborted or cancelled.
-// Where the system reports refusals through the document's end (the Windows spooler), this
-// is always true.
-bool jobAccepted(const QString& printer, const QString& title);
+// The job of that title in the printer's queue, if it was taken and not aborted or cancelled;
+// 0 when it was taken but the system no longer holds it (the Windows spooler hands jobs on,
+// and reports a refusal through the document's end).
+std::optional<int> acceptedJob(const QString& printer, const QString& title);
+
+// Where that job stands now; Done for job 0, or once the system no longer knows it.
+JobState jobState(const QString& printer, int job);
 
 } // namespace calvorigne

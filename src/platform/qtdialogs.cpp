@@ -3,10 +3,13 @@
 #include "platform/qtprinter.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QTimer>
 
 namespace calvorigne {
 
@@ -54,6 +57,33 @@ std::optional<QString> QtDialogs::textInput(const QString& prompt)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
+}
+
+bool QtDialogs::wait(const QString& text)
+{
+    if (!m_wait) {
+        // Modal: the run is still under way, and the window must not start another.
+        m_wait = new QProgressDialog(QString(), QStringLiteral("Ne plus attendre"), 0, 0, QApplication::activeWindow());
+        m_wait->setWindowTitle(title);
+        m_wait->setWindowModality(Qt::ApplicationModal);
+        m_wait->setMinimumDuration(0);
+        m_wait->setAutoReset(false);
+        auto* label = new QLabel;
+        label->setWordWrap(true);
+        m_wait->setLabel(label);
+        m_wait->setMinimumWidth(420);
+    }
+    m_wait->setLabelText(text);
+    m_wait->show();
+    QEventLoop breath;
+    QTimer::singleShot(500, &breath, &QEventLoop::quit);
+    breath.exec();
+    return m_wait && !m_wait->wasCanceled();
+}
+
+void QtDialogs::endWait()
+{
+    delete m_wait;
 }
 
 void QtDialogs::printerDialog()

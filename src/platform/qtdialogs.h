@@ -4,6 +4,9 @@
 
 #include "platform/dialogs.h"
 
+#include <QPointer>
+#include <QProgressDialog>
+
 namespace calvorigne {
 
 class QtPrinter;
@@ -16,12 +19,15 @@ public:
     bool question(const QString& text) override;
     int choice(const QString& text, const QStringList& buttons) override;
     std::optional<QString> textInput(const QString& prompt) override;
+    bool wait(const QString& text) override;
+    void endWait() override;
     void printerDialog() override;
     void setBusy(bool busy) override;
 
 private:
     QtPrinter& m_printer;
     bool m_busy = false;
+    QPointer<QProgressDialog> m_wait;
 };
 
 } // namespace calvorigne

@@ -1,6 +1,7 @@
 #include "qtprinter.h"
 
 #include "core/numbers.h"
+#include "platform/files.h"
 #include "platform/printjobs.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,8 @@
 #include <QFontMetricsF>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTemporaryFile>
 
 namespace calvorigne {
 
@@ -154,8 +157,21 @@ void QtPrinter::openDocument()
         file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
         m_printer.setPageSize(QPageSize(QPageSize::A4)); // the sheet the rows are worked out on
     }
-    m_fileWeChose = file;
-    m_printer.setOutputFileName(file);
+    // The file is written under a fresh name of its own beside its target, created here so
+    // that nothing planted under that name is followed.
+    QString part;
+    if (!file.isEmpty()) {
+        QTemporaryFile created(QFileInfo(file).dir().filePath(QStringLiteral(".Calvorigne-XXXXXX.pdf")));
+        if (!created.open())
+            throw PrinterError(QStringLiteral("le fichier « %1 » n'a pas pu être créé : %2.")
+                                   .arg(QDir::toNativeSeparators(file), lastFailure()));
+        created.setAutoRemove(false);
+        part = created.fileName();
+    }
+    m_target = file;
+    m_replaceTarget = !file.isEmpty() && file == m_userFile && !m_userFileWritten;
+    m_fileWeChose = part;
+    m_printer.setOutputFileName(part);
 
     // Each job gets a title of its own: some print-to-file queues name their files after it.
     // A title no other job has, so the job can be found in the queue afterwards.
@@ -170,6 +186,7 @@ void QtPrinter::openDocument()
     m_printer.setPageMargins(layout.minimumMargins(), layout.units());
 
     if (!m_painter.begin(&m_printer)) {
+        dropPartFile();
         throw PrinterError(file.isEmpty()
                                ? QStringLiteral("l'imprimante « %1 » n'a pas pu ouvrir le document.")
                                      .arg(m_printer.printerName())
@@ -212,18 +229,82 @@ void QtPrinter::endDocument()
     m_pendingPages = 0;
     if (!m_painter.isActive())
         return;
-    const bool ended = m_painter.end();
-    if (!ended || m_printer.printerState() == QPrinter::Error) {
-        throw PrinterError(m_fileWeChose.isEmpty()
-                               ? QStringLiteral("le système d'impression a refusé le document.")
-                               : QStringLiteral("le fichier « %1 » n'a pas pu être écrit.")
-                                     .arg(QDir::toNativeSeparators(m_fileWeChose)));
+    m_lastJob = 0;
+    const bool ended = m_painter.end() && m_printer.printerState() != QPrinter::Error;
+    if (!m_target.isEmpty()) {
+        m_written << keepWrittenFile(ended);
+        return;
     }
+    if (!ended)
+        throw PrinterError(QStringLiteral("le système d'impression a refusé le document."));
     // Qt hands the document over without saying whether the queue took it.
-    if (m_fileWeChose.isEmpty() && !jobAccepted(m_printer.printerName(), m_printer.docName()))
+    const std::optional<int> job = acceptedJob(m_printer.printerName(), m_printer.docName());
+    if (!job)
         throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(m_printer.printerName()));
-    if (!m_fileWeChose.isEmpty())
-        m_written << m_fileWeChose;
+    m_lastJob = *job;
+}
+
+QString QtPrinter::keepWrittenFile(bool ended)
+{
+    const QString part = m_fileWeChose;
+    const QString target = m_target;
+    QFile file(part);
+    // Qt closes every PDF it writes whole with this mark; a full disk cuts it short.
+    const QByteArray mark("%%EOF\n");
+    const bool whole = ended && file.open(QIODevice::ReadOnly) && file.size() > mark.size()
+                       && file.seek(file.size() - mark.size()) && file.read(mark.size()) == mark;
+    file.close();
+    if (!whole) {
+        dropPartFile();
+        const bool full = QStorageInfo(QFileInfo(target).absolutePath()).bytesAvailable() < (qint64(1) << 20);
+        throw PrinterError(QStringLiteral("le fichier « %1 » n'a pas pu être écrit en entier%2.")
+                               .arg(QDir::toNativeSeparators(target),
+                                    full ? QStringLiteral(" : le disque est plein") : QString()));
+    }
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // The file the user chose is replaced, as the printer dialog said; any other name is a free
+    // one, and stays free until the rename.
+    QString name = target;
+    bool kept = m_replaceTarget && replaceWith(part, target);
+    for (int tries = 0; !m_replaceTarget && !kept && tries < 100; ++tries) {
+        name = nextFileName(target);
+        kept = QFile::rename(part, name);
+        if (!kept && !QFileInfo::exists(name))
+            break;
+    }
+    if (!kept) {
+        const QString cause = lastFailure();
+        dropPartFile();
+        throw PrinterError(QStringLiteral("le fichier « %1 » n'a pas pu être enregistré : %2.")
+                               .arg(QDir::toNativeSeparators(name), cause));
+    }
+    settleOutputFile();
+    return name;
+}
+
+void QtPrinter::dropPartFile()
+{
+    if (!m_fileWeChose.isEmpty() && m_fileWeChose != m_target)
+        QFile::remove(m_fileWeChose);
+    settleOutputFile();
+}
+
+void QtPrinter::settleOutputFile()
+{
+    // Between documents the printer names the file as the user knows it, for the printer
+    // dialog, and no longer the part file.
+    m_fileWeChose = m_target;
+    m_printer.setOutputFileName(m_target);
+}
+
+JobState QtPrinter::lastJob() const
+{
+    return jobState(m_printer.printerName(), m_lastJob);
+}
+
+QString QtPrinter::name() const
+{
+    return m_printer.printerName();
 }
 
 void QtPrinter::abortDocument()
@@ -233,6 +314,7 @@ void QtPrinter::abortDocument()
         return;
     m_printer.abort();
     m_painter.end();
+    dropPartFile();
 }
 
 QStringList QtPrinter::takeWrittenFiles()

@@ -2,7 +2,8 @@
 //
 // Each document is one print job, opened by its first text. With no printer installed, or
 // when the user chose to print to a file, each document becomes a PDF file of its own, and
-// no file this printer wrote is ever overwritten.
+// no file this printer wrote is ever overwritten. A file is written under a name of its own
+// and takes its final name only once it is whole, so a full disk leaves no cut file behind.
 #pragma once
 
 #include "platform/printer.h"
@@ -33,6 +34,8 @@ public:
     void printText(const QString& text) override;
     void newPage() override;
     void endDocument() override;
+    JobState lastJob() const override;
+    QString name() const override;
     void abortDocument() override;
     QStringList takeWrittenFiles() override;
 
@@ -47,6 +50,10 @@ private:
     // Whether the next document is a PDF file of our own, for want of a printer.
     bool writesOwnPdf() const;
     QString nextFileName(const QString& wanted) const;
+    // Gives the file just written its final name, once it is known to be whole.
+    QString keepWrittenFile(bool ended);
+    void dropPartFile();
+    void settleOutputFile();
 
     QPrinter m_printer;
     QPainter m_painter;
@@ -58,7 +65,10 @@ private:
     double m_ascent = 0;
     int m_pendingPages = 0;
     int m_documents = 0;
-    QString m_fileWeChose;  // the output file this printer set itself
+    QString m_fileWeChose;  // the output file this printer set itself: a part file beside the target
+    QString m_target;       // the name the document's file takes once written whole
+    bool m_replaceTarget = false; // the target is the user's own file, chosen knowingly
+    int m_lastJob = 0;      // the print system's job for the last document, 0 when not followed
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;
     QStringList m_written;

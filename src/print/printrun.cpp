@@ -86,13 +86,68 @@ QString PrintRun::offTheSheet(double first, double last, double folios, double r
     return {};
 }
 
-void PrintRun::endDocument()
+QString PrintRun::passNumbers() const
 {
-    m_refusedAtEnd = !m_passEmpty;
+    return QStringLiteral("Le passage %1 (numéros %2 à %3)")
+        .arg(m_pass)
+        .arg(padNumber(m_passFirst, QStringLiteral("0000")), padNumber(m_passLast, QStringLiteral("0000")));
+}
+
+void PrintRun::endDocument(bool waitForPaper)
+{
+    if (!m_passEmpty)
+        m_unprinted = passNumbers() + QStringLiteral(" n'a pas été imprimé.");
     m_printer.endDocument();
-    m_refusedAtEnd = false;
+    if (!m_passEmpty && waitForPaper) {
+        m_unprinted = passNumbers() + QStringLiteral(" n'a peut-être pas été imprimé en entier.");
+        waitUntilPrinted();
+    }
+    m_unprinted.clear();
     m_pass += m_passEmpty ? 0 : 1;
     m_passEmpty = true;
+}
+
+// The stack can only be turned once the pass is out of the printer: a prompt answered while
+// the job still waits would send the next pass behind it onto the same side.
+void PrintRun::waitUntilPrinted()
+{
+    const QString printer = m_printer.name();
+    const QString pages = plainNumber(read(Field::Page));
+    bool waited = false;
+    for (JobState job = m_printer.lastJob(); job.stage != JobState::Done; job = m_printer.lastJob()) {
+        const QString why = job.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(job.reason);
+        QString text;
+        switch (job.stage) {
+        case JobState::Failed:
+            if (waited)
+                m_dialogs.endWait();
+            throw PrinterError(QStringLiteral("l'imprimante « %1 » a abandonné le passage %2%3.").arg(printer).arg(m_pass).arg(why));
+        case JobState::Stopped:
+            text = QStringLiteral("L'imprimante « %1 » est arrêtée%2 : le passage %3 attend dans sa file. "
+                                  "Remettez-la en marche ; le retournement du paquet vous sera demandé "
+                                  "une fois le passage imprimé.")
+                       .arg(printer, why).arg(m_pass);
+            break;
+        case JobState::Held:
+            text = QStringLiteral("Le passage %1 est retenu dans la file de l'imprimante « %2 » : libérez-le "
+                                  "pour qu'il s'imprime.")
+                       .arg(m_pass).arg(printer);
+            break;
+        case JobState::Queued:
+            text = QStringLiteral("Le passage %1 attend son tour dans la file de l'imprimante « %2 ».").arg(m_pass).arg(printer);
+            break;
+        default:
+            text = job.pagesPrinted < 0
+                       ? QStringLiteral("Impression du passage %1…").arg(m_pass)
+                       : QStringLiteral("Impression du passage %1… (page %2 sur %3)").arg(m_pass).arg(job.pagesPrinted).arg(pages);
+            break;
+        }
+        waited = true;
+        if (!m_dialogs.wait(text))
+            break;
+    }
+    if (waited)
+        m_dialogs.endWait();
 }
 
 void PrintRun::setUpPrinter()
@@ -153,10 +208,8 @@ void PrintRun::run()
         const QStringList files = m_printer.takeWrittenFiles();
         for (qsizetype pass = 0; pass < files.size(); ++pass)
             text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
-        if (m_refusedAtEnd)
-            text += QStringLiteral("\nLe passage %1 (numéros %2 à %3) n'a pas été imprimé.")
-                        .arg(m_pass)
-                        .arg(padNumber(m_passFirst, QStringLiteral("0000")), padNumber(m_passLast, QStringLiteral("0000")));
+        if (!m_unprinted.isEmpty())
+            text += u'\n' + m_unprinted;
         m_dialogs.message(text);
         return;
     }
@@ -165,6 +218,14 @@ void PrintRun::run()
     write(Field::Page, QStringLiteral("0"));
     write(Field::Last, QStringLiteral("0"));
     m_dialogs.setBusy(false);
+    // Taken, but not coming out: the user should know where the sheets are.
+    const JobState job = m_printer.lastJob();
+    if (job.stage == JobState::Stopped)
+        m_dialogs.message(QStringLiteral("Le tirage attend dans la file de l'imprimante « %1 », qui est arrêtée : "
+                                         "il s'imprimera quand elle sera remise en marche.").arg(m_printer.name()));
+    else if (job.stage == JobState::Held)
+        m_dialogs.message(QStringLiteral("Le tirage est retenu dans la file de l'imprimante « %1 » : il "
+                                         "s'imprimera quand il sera libéré.").arg(m_printer.name()));
     const QStringList files = m_printer.takeWrittenFiles();
     if (!files.isEmpty())
         m_dialogs.message(QStringLiteral("Le tirage a été enregistré dans ces fichiers PDF :\n%1")
@@ -202,9 +263,10 @@ void PrintRun::printGatherings(double first, double booklets, double folios, dou
 
         const double page = read(Field::Page);
         if (page == half || page == half + 1) {
-            endDocument();
+            const bool lastPass = n >= read(Field::Last);
+            endDocument(!lastPass);
             setUpPrinter();
-            if (n >= read(Field::Last)) {
+            if (lastPass) {
                 m_dialogs.message(endMessage);
             } else {
                 m_dialogs.message(turnPrompt);

@@ -26,7 +26,10 @@ private:
     void printGatherings(double first, double booklets, double folios, double spacing, double top,
                          double bottom, double rows, double half);
     void refuse(const QString& text);
-    void endDocument();
+    // Ends the pass; with waitForPaper, returns once the print system says it is printed.
+    void endDocument(bool waitForPaper = false);
+    void waitUntilPrinted();
+    QString passNumbers() const;
     QString offTheSheet(double first, double last, double folios, double rows, double top, double bottom,
                         double spacing) const;
 
@@ -37,7 +40,8 @@ private:
     int m_pass = 1;
     double m_passFirst = 0, m_passLast = 0;
     bool m_passEmpty = true;
-    bool m_refusedAtEnd = false;
+    // Said when the run fails while a pass is handed over: how much of it did not print.
+    QString m_unprinted;
 };
 
 } // namespace calvorigne

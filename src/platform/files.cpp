@@ -1,0 +1,52 @@
+#include "files.h"
+
+#include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace calvorigne {
+
+// Why the last system call failed, in the program's words.
+QString lastFailure()
+{
+#ifdef _WIN32
+    switch (GetLastError()) {
+    case ERROR_ACCESS_DENIED: return QStringLiteral("l'accès est refusé");
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return QStringLiteral("le fichier est utilisé par un autre programme");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return QStringLiteral("le disque est plein");
+    case ERROR_WRITE_PROTECT: return QStringLiteral("le disque est protégé en écriture");
+    default: break;
+    }
+#else
+    switch (errno) {
+    case EACCES:
+    case EPERM: return QStringLiteral("l'accès est refusé");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("le disque est plein");
+    case EROFS: return QStringLiteral("le disque est en lecture seule");
+    default: break;
+    }
+#endif
+    return QStringLiteral("l'écriture a échoué");
+}
+
+// Puts the file from in the place of to at once, replacing it.
+bool replaceWith(const QString& from, const QString& to)
+{
+#ifdef _WIN32
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+} // namespace calvorigne

@@ -1,0 +1,15 @@
+// File operations the system does better than Qt says: why a call failed, and a rename that
+// replaces its target at once.
+#pragma once
+
+#include <QString>
+
+namespace calvorigne {
+
+// Why the last system call failed, in the program's words.
+QString lastFailure();
+
+// Puts the file from in the place of to at once, replacing it.
+bool replaceWith(const QString& from, const QString& to);
+
+} // namespace calvorigne
