@@ -36,14 +36,14 @@ std::vector<BYTE> spoolerInfo(Call call)
     return buffer;
 }
 
-struct OpenPrinter {
+struct PrinterHandle {
     HANDLE handle = nullptr;
-    explicit OpenPrinter(const QString& name)
+    explicit PrinterHandle(const QString& name)
     {
         if (!OpenPrinterW(const_cast<wchar_t*>(wide(name)), &handle, nullptr))
             handle = nullptr;
     }
-    ~OpenPrinter()
+    ~PrinterHandle()
     {
         if (handle)
             ClosePrinter(handle);
@@ -54,7 +54,7 @@ struct OpenPrinter {
 
 std::optional<int> acceptedJob(const QString& printer, const QString& title)
 {
-    const OpenPrinter queue(printer);
+    const PrinterHandle queue(printer);
     if (!queue.handle)
         return 0;
     DWORD count = 0;
@@ -73,7 +73,7 @@ std::optional<int> acceptedJob(const QString& printer, const QString& title)
 JobState jobState(const QString& printer, int job)
 {
     JobState state;
-    const OpenPrinter queue(printer);
+    const PrinterHandle queue(printer);
     if (job <= 0 || !queue.handle)
         return state;
     const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {

@@ -3,6 +3,7 @@
 // over the same sheets with a prompt to turn the stack between them.
 #pragma once
 
+#include "print/plan.h"
 #include "print/ticketlayout.h"
 
 namespace calvorigne {
@@ -23,15 +24,12 @@ private:
     double read(Field field) const;
     void write(Field field, const QString& text);
     void setUpPrinter();
-    void printGatherings(double first, double booklets, double folios, double spacing, double top,
-                         double bottom, double rows, double half);
     void refuse(const QString& text);
+    void printDocument(const PlannedDocument& document);
     // Ends the pass; with waitForPaper, returns once the print system says it is printed.
     void endDocument(bool waitForPaper = false);
     void waitUntilPrinted();
     QString passNumbers() const;
-    QString offTheSheet(double first, double last, double folios, double rows, double top, double bottom,
-                        double spacing) const;
 
     TicketLayout& m_layout;
     Printer& m_printer;

@@ -1,0 +1,165 @@
+#include "plan.h"
+
+#include "core/numbers.h"
+#include "platform/printer.h"
+#include "print/ticketlayout.h"
+
+#include <QRectF>
+#include <algorithm>
+#include <cmath>
+
+namespace calvorigne {
+
+namespace {
+
+using Field = TicketLayout::Field;
+
+// Rows per page are worked out on an A4 sheet in portrait, whatever the paper.
+constexpr double pageHeight = 297;
+// Beyond this a double no longer holds every whole number, and numbers would repeat.
+constexpr double largestExactNumber = 9007199254740992.0;
+
+QString text(double n)
+{
+    return padNumber(n, QStringLiteral("0000"));
+}
+
+struct Reader {
+    const TicketLayout& layout;
+    double operator()(Field field) const { return readNumber(layout.caption(field)); }
+};
+
+// Why some number of the run would stand outside the paper, even in part, naming the first in
+// printing order; empty when every number fits. Rows per page ignore Y and the real paper, so
+// a large Y or X would otherwise feed sheets that come out blank or cut.
+QString offTheSheet(const PrintPlan& plan, const Printer& printer, double left, double firstTop, double spacing)
+{
+    if (plan.last < plan.first)
+        return {};
+    const QRectF sheet = printer.sheet();
+    auto cell = [&](double n) { return printer.cellSize(text(n), plan.fontName, plan.size, plan.bold); };
+
+    if (firstTop < sheet.top())
+        return QStringLiteral("Le numéro %1 tomberait au-dessus du haut de la feuille : augmentez Y ou H.").arg(text(plan.first));
+    if (left < sheet.left())
+        return QStringLiteral("Le numéro %1 tomberait à gauche de la feuille : augmentez X ou B.").arg(text(plan.first));
+    // The widest texts are the longest: the first number of the last one's length.
+    double widest = plan.first;
+    if (text(plan.last).size() > text(plan.first).size())
+        widest = std::max(plan.first, std::pow(10.0, double(text(plan.last).size() - 1)));
+    for (const double n : {plan.first, widest})
+        if (left + cell(n).width() > sheet.right())
+            return QStringLiteral("Le numéro %1 dépasserait le bord droit de la feuille : réduisez X ou B.").arg(text(n));
+
+    // Row i holds first + F (i - 1) first; the rows in use are those the run reaches.
+    const double usedRows = std::min(plan.rows, std::floor((plan.last - plan.first) / plan.folios) + 1);
+    const double height = cell(plan.first).height();
+    double row = std::max(1.0, std::floor((sheet.bottom() - height - firstTop) / spacing));
+    while (row > 1 && firstTop + (row - 1) * spacing + height > sheet.bottom())
+        --row;
+    while (row <= usedRows && firstTop + (row - 1) * spacing + height <= sheet.bottom())
+        ++row;
+    if (row <= usedRows)
+        return QStringLiteral("Le numéro %1 tomberait sous le bas de la feuille : réduisez Y, H ou l'écart.")
+            .arg(text(plan.first + plan.folios * (row - 1)));
+    return {};
+}
+
+// One column a page, in gatherings of F pages; the first pass ends after the gathering that
+// reaches half the pages (or one more), and each pass counts its own pages.
+void planGatherings(PrintPlan& plan, double left, double firstTop, double spacing)
+{
+    // Numbers are compared with the last one as the window shows it, padded to a whole number.
+    const double last = readNumber(text(plan.last));
+    const double half = plan.booklets * plan.folios / plan.rows / 2;
+    // As many gatherings as the booklets need: C booklets to a gathering.
+    const double gatherings = std::ceil(plan.booklets / plan.rows);
+    const double pages = roundHalfEven(plan.folios);
+    double page = 0;
+    double base = plan.first;
+    double n = base - 1;
+    plan.documents.emplace_back();
+    for (double g = 1; g <= gatherings; ++g) {
+        for (double j = 1; j <= pages; ++j) {
+            PlannedPage& planned = plan.documents.back().pages.emplace_back();
+            double y = firstTop;
+            for (double i = 1; i <= plan.rows; ++i) {
+                n = base - 1 + j + plan.folios * (i - 1);
+                // A number past the last one ends its own column only, so the other pages of
+                // a short last gathering still get theirs.
+                if (n > last)
+                    break;
+                planned.numbers.push_back({n, text(n), float(left), float(y)});
+                y += spacing;
+            }
+            ++page;
+        }
+        if (page == half || page == half + 1) {
+            plan.documents.back().after = n >= last ? PlannedDocument::End : PlannedDocument::Turn;
+            plan.documents.emplace_back();
+            if (n < last)
+                page = 0;
+        }
+        base = n + 1;
+    }
+}
+
+} // namespace
+
+int PlannedDocument::sheets() const
+{
+    int sheets = 0;
+    for (int k = 0; k < int(pages.size()); ++k)
+        if (!pages[k].numbers.empty())
+            sheets = k + 1;
+    return sheets;
+}
+
+int PrintPlan::passes() const
+{
+    return int(std::count_if(documents.begin(), documents.end(), [](const PlannedDocument& d) { return d.sheets() > 0; }));
+}
+
+PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
+{
+    const Reader read{layout};
+    PrintPlan plan;
+    plan.folios = read(Field::Folios);
+    plan.booklets = read(Field::Booklets);
+    const double spacing = read(Field::E);
+    plan.first = read(Field::First);
+    const double top = read(Field::Top);
+    const double bottom = read(Field::Bottom);
+    plan.fontName = layout.fontName();
+    plan.size = read(Field::Size);
+    plan.bold = layout.bold();
+    plan.ink = layout.inkColour();
+
+    // Refused before anything is written or printed: sheets cost money.
+    auto refused = [&](const QString& why) {
+        plan.refusal = why;
+        return plan;
+    };
+    if (!(plan.folios >= 1))
+        return refused(QStringLiteral("Le nombre de folios doit être au moins égal à 1."));
+    if (!(spacing > 0))
+        return refused(QStringLiteral("L'écart entre deux numéros doit être supérieur à 0 mm."));
+    plan.rows = std::floor((pageHeight - (top + bottom)) / spacing);
+    if (!(plan.rows >= 1))
+        return refused(QStringLiteral(
+            "Aucun numéro ne tient dans la hauteur de la page : réduisez les marges ou l'écart."));
+    if (!(plan.size > 0))
+        return refused(QStringLiteral("La taille des caractères doit être supérieure à 0."));
+    plan.last = plan.first + plan.booklets * plan.folios - 1;
+    if (!(std::fabs(plan.first) <= largestExactNumber && std::fabs(plan.last) <= largestExactNumber))
+        return refused(QStringLiteral("Les numéros de ce tirage sont trop grands pour être imprimés."));
+
+    const double left = read(Field::X) + bottom;
+    const double firstTop = top + read(Field::Y);
+    if (const QString off = offTheSheet(plan, printer, left, firstTop, spacing); !off.isEmpty())
+        return refused(off);
+    planGatherings(plan, left, firstTop, spacing);
+    return plan;
+}
+
+} // namespace calvorigne

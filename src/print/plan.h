@@ -1,0 +1,51 @@
+// The numbering of a print run, worked out once from the window's parameters, with no
+// widgets: its documents (passes), their pages, and on each page the numbers with their
+// positions. The print run prints it, and the preview draws it, so both show the same run.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace calvorigne {
+
+class Printer;
+class TicketLayout;
+
+struct PlacedNumber {
+    double value;
+    QString text;
+    float left, top; // mm from the top-left corner of the printable area, as the printer takes them
+};
+
+struct PlannedPage {
+    std::vector<PlacedNumber> numbers; // empty for the spare pages of a short last gathering
+};
+
+struct PlannedDocument {
+    // What the run says once the document is handed over.
+    enum After { Nothing, Turn, End };
+    std::vector<PlannedPage> pages;
+    After after = Nothing;
+
+    // The pages that take a sheet: a document ends with its last number.
+    int sheets() const;
+};
+
+struct PrintPlan {
+    QString refusal; // why the run is refused before anything is printed; empty when it is not
+    double first = 0, last = 0, booklets = 0, folios = 0, rows = 0;
+    QString fontName;
+    double size = 0;
+    bool bold = false;
+    std::uint32_t ink = 0;
+    std::vector<PlannedDocument> documents; // a last one with no number ends nothing
+
+    // The documents that print something.
+    int passes() const;
+};
+
+// The run the layout's parameters make on that printer's paper.
+PrintPlan planRun(const TicketLayout& layout, const Printer& printer);
+
+} // namespace calvorigne
