@@ -17,7 +17,7 @@
 
 namespace calvorigne {
 
-QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution) {}
+QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution), m_numbers(m_printer) {}
 
 QtPrinter::~QtPrinter()
 {
@@ -207,16 +207,10 @@ void QtPrinter::printText(const QString& text)
             throw PrinterError(QStringLiteral("l'imprimante n'a pas accepté une nouvelle page."));
     }
     if (m_fontChanged) {
-        m_painter.setFont(m_font);
-        m_painter.setPen(m_ink);
-        // The position is the top-left corner of the character cell: the baseline is one
-        // ascent lower, measured with the printer's own metrics.
-        m_ascent = QFontMetricsF(m_font, &m_printer).ascent();
+        m_numbers.setFont(m_font, m_ink);
         m_fontChanged = false;
     }
-    const double dotsPerMillimetre = m_printer.resolution() / 25.4;
-    m_painter.drawText(QPointF(m_position.x() * dotsPerMillimetre, m_position.y() * dotsPerMillimetre + m_ascent),
-                       text);
+    m_numbers.draw(m_painter, text, m_position);
 }
 
 void QtPrinter::newPage()

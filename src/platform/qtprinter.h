@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/printer.h"
+#include "print/numberpainter.h"
 
 #include <QColor>
 #include <QFont>
@@ -57,12 +58,12 @@ private:
 
     QPrinter m_printer;
     QPainter m_painter;
+    NumberPainter m_numbers;
     QFont m_font;
     QColor m_ink = Qt::black;
     QPrinter::ColorMode m_colourMode = QPrinter::GrayScale;
     QPointF m_position; // millimetres
-    bool m_fontChanged = true; // the painter's font, ink and ascent are to be set again
-    double m_ascent = 0;
+    bool m_fontChanged = true; // the painter's font and ink are to be set again
     int m_pendingPages = 0;
     int m_documents = 0;
     QString m_fileWeChose;  // the output file this printer set itself: a part file beside the target
