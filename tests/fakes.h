@@ -36,6 +36,7 @@ public:
 
     QStringList fontNames() const override { return fonts; }
     QRectF sheet() const override { return QRectF(0, 0, 210, 297); } // A4, no margins
+    QRectF printable() const override { return sheet(); }
     // A cell one point size high, its digits 0.55 of that wide.
     QSizeF cellSize(const QString& text, const QString&, double points, bool) const override
     {

@@ -24,6 +24,7 @@ void Numero::cmd_end_Click()
         saved.x = Lbl_X->caption();
         saved.y = Lbl_Y->caption();
         saved.e = Lbl_E->caption();
+        saved.background = backgroundPicture();
         // A failed save loses nothing unless the user says so.
         QString cause;
         while (!writeSettings(m_settingsPath, saved, &cause)) {

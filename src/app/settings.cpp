@@ -32,6 +32,16 @@ bool writeKey(const QString& path, const char* section, const char* key, const Q
            != 0;
 }
 
+const char* const previewSection = "Aper\xe7u";
+const char* const backgroundKey = "Fond";
+
+// A path in any script, in the file's Latin-1: UTF-8 with its bytes past ASCII, and the
+// percent sign, percent-encoded.
+QByteArray backgroundForm(const QString& path)
+{
+    return path.toUtf8().toPercentEncoding(" !\"#$&'()*+,/:;<=>?@[\\]^`{|}");
+}
+
 QString flag(bool on)
 {
     return on ? QStringLiteral("True") : QStringLiteral("False");
@@ -78,6 +88,11 @@ bool writeEveryKey(const QString& path, const SavedSettings& v)
     ok &= writeKey(path, "Pos", "X", numberForm(v.x));
     ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
     ok &= writeKey(path, "Pos", "E", numberForm(v.e));
+    // The preview's own key, in a section of its own after the others; absent when unused.
+    const QByteArray picture = backgroundForm(v.background);
+    ok &= WritePrivateProfileStringA(previewSection, backgroundKey, picture.isEmpty() ? nullptr : picture.constData(),
+                                     QFile::encodeName(path).constData())
+          != 0;
     return ok;
 }
 
@@ -175,6 +190,7 @@ StoredSettings readSettings(const QString& settingsPath)
     s.x = readKey(path, "Pos", "X", 4);
     s.y = readKey(path, "Pos", "Y", 4);
     s.e = readKey(path, "Pos", "E", 4);
+    s.background = QString::fromUtf8(QByteArray::fromPercentEncoding(readKey(path, previewSection, backgroundKey, 4096).toLatin1()));
     return s;
 }
 

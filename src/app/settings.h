@@ -18,6 +18,7 @@ struct StoredSettings {
     QString fontName, size, bold, colour, org;
     std::optional<QString> folio; // read only when the organisation is foliated
     QString top, bottom, x, y, e;
+    QString background; // the preview's picture of a sheet, the user's own file
 };
 
 // On Windows a file in a protected folder (C:\Windows) has a copy of the user's own in
@@ -39,6 +40,7 @@ struct SavedSettings {
     QString folio;
     bool bold = false;
     QString top, bottom, x, y, e;
+    QString background;
 };
 
 // Writes every key in its order through the profile functions, on a copy of the file that

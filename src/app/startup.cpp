@@ -57,6 +57,7 @@ void Main(Numero& window)
     window.setInkColour(colour);
     window.Cmd_Try->click();
     window.setSampleColour(colour);
+    window.setBackgroundPicture(stored.background);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = window.frameGeometry();

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+class QPaintDevice;
+
 namespace calvorigne {
 
 // A printer operation that failed, with a French sentence that names the cause.
@@ -50,6 +52,10 @@ public:
     // The paper the next document goes on, in millimetres from the top-left corner of the
     // printable area (so its left and top are the unprintable margins, negated).
     virtual QRectF sheet() const = 0;
+    // The printable area in the same millimetres: its top-left corner is the origin.
+    virtual QRectF printable() const = 0;
+    // The device whose font metrics and resolution the numbers are drawn with, when there is one.
+    virtual const QPaintDevice* metrics() const { return nullptr; }
     // The character cell of a text in that font, in millimetres.
     virtual QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const = 0;
 

@@ -45,13 +45,27 @@ bool QtPrinter::writesOwnPdf() const
     return usersFile.isEmpty() && !hasPrinter();
 }
 
-QRectF QtPrinter::sheet() const
+QPageLayout QtPrinter::nextLayout() const
 {
     QPageLayout layout = m_printer.pageLayout();
     if (writesOwnPdf())
         layout.setPageSize(QPageSize(QPageSize::A4));
     layout.setOrientation(QPageLayout::Portrait);
     layout.setUnits(QPageLayout::Millimeter);
+    return layout;
+}
+
+QRectF QtPrinter::printable() const
+{
+    const QPageLayout layout = nextLayout();
+    const QMarginsF margins = layout.minimumMargins();
+    const QSizeF paper = layout.fullRect().size();
+    return QRectF(0, 0, paper.width() - margins.left() - margins.right(), paper.height() - margins.top() - margins.bottom());
+}
+
+QRectF QtPrinter::sheet() const
+{
+    const QPageLayout layout = nextLayout();
     // Documents are laid out on the printer's own printable area.
     const QMarginsF margins = layout.minimumMargins();
     const QSizeF paper = layout.fullRect().size();

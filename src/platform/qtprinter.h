@@ -23,6 +23,8 @@ public:
 
     QStringList fontNames() const override;
     QRectF sheet() const override;
+    QRectF printable() const override;
+    const QPaintDevice* metrics() const override { return &m_printer; }
     QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const override;
     void setOrientation(Orientation orientation) override;
     void setUnit(Unit unit) override;
@@ -50,6 +52,7 @@ private:
     void openDocument();
     // Whether the next document is a PDF file of our own, for want of a printer.
     bool writesOwnPdf() const;
+    QPageLayout nextLayout() const;
     QString nextFileName(const QString& wanted) const;
     // Gives the file just written its final name, once it is known to be whole.
     QString keepWrittenFile(bool ended);

@@ -4,9 +4,11 @@
 #include "platform/printer.h"
 #include "print/ticketlayout.h"
 
+#include <QLocale>
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace calvorigne {
 
@@ -156,10 +158,93 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
 
     const double left = read(Field::X) + bottom;
     const double firstTop = top + read(Field::Y);
-    if (const QString off = offTheSheet(plan, printer, left, firstTop, spacing); !off.isEmpty())
-        return refused(off);
+    plan.refusal = offTheSheet(plan, printer, left, firstTop, spacing);
     planGatherings(plan, left, firstTop, spacing);
     return plan;
+}
+
+namespace {
+
+QString sheets(int count)
+{
+    return count == 1 ? QStringLiteral("1 feuille") : QStringLiteral("%1 feuilles").arg(QLocale(QLocale::French).toString(count));
+}
+
+} // namespace
+
+QString planSummary(const PrintPlan& plan)
+{
+    if (!plan.refusal.isEmpty())
+        return plan.refusal;
+    if (plan.passes() == 0)
+        return QStringLiteral("Aucun numéro à imprimer.");
+    const QString folios = plainNumber(plan.folios);
+    QStringList parts;
+    parts << QStringLiteral("Numéros %1 à %2").arg(text(plan.first), text(readNumber(text(plan.last))));
+    parts << QStringLiteral("%1 carnet%2 de %3 billet%4")
+                 .arg(plainNumber(plan.booklets), plan.booklets > 1 ? QStringLiteral("s") : QString(), folios,
+                      plan.folios > 1 ? QStringLiteral("s") : QString());
+    parts << QStringLiteral("%1 numéro%2 par page").arg(plainNumber(plan.rows), plan.rows > 1 ? QStringLiteral("s") : QString());
+    int load = 0, pass = 0, firstSheets = 0;
+    for (const PlannedDocument& document : plan.documents) {
+        const int count = document.sheets();
+        if (count == 0)
+            continue;
+        load = std::max(load, count);
+        if (++pass == 1) {
+            firstSheets = count;
+            parts << QStringLiteral("Passage 1 : %1%2").arg(sheets(count), document.after == PlannedDocument::Turn
+                                                                                ? QStringLiteral(", puis retournez le paquet")
+                                                                                : QString());
+        } else {
+            parts << QStringLiteral("Passage %1 : sur %2").arg(pass).arg(
+                         count == firstSheets ? QStringLiteral("les mêmes %1").arg(sheets(count))
+                                              : QStringLiteral("les %1 premières de ces feuilles").arg(count));
+        }
+    }
+    if (pass == 1)
+        parts << QStringLiteral("Un seul passage : pas de retournement");
+    return parts.join(QStringLiteral(" · ")) + QStringLiteral(" · Chargez %1.").arg(sheets(load));
+}
+
+QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
+{
+    const QRectF sheet = printer.sheet();
+    const QRectF printable = printer.printable();
+    int off = 0, unprintable = 0, load = 0;
+    // Digits share one width in most fonts: one cell for each length of text.
+    std::map<qsizetype, QSizeF> cells;
+    auto cell = [&](const QString& text) {
+        auto found = cells.find(text.size());
+        if (found == cells.end())
+            found = cells.emplace(text.size(), printer.cellSize(text, plan.fontName, plan.size, plan.bold)).first;
+        return found->second;
+    };
+    for (const PlannedDocument& document : plan.documents) {
+        load = std::max(load, document.sheets());
+        for (const PlannedPage& page : document.pages)
+            for (const PlacedNumber& number : page.numbers) {
+                const QRectF box(QPointF(number.left, number.top), cell(number.text));
+                if (!sheet.contains(box))
+                    ++off;
+                else if (!printable.contains(box))
+                    ++unprintable;
+            }
+    }
+    const QLocale french(QLocale::French);
+    QStringList warnings;
+    if (off > 0)
+        warnings << (off == 1 ? QStringLiteral("1 numéro tomberait hors de la feuille, en tout ou en partie.")
+                              : QStringLiteral("%1 numéros tomberaient hors de la feuille, en tout ou en partie.")
+                                    .arg(french.toString(off)));
+    if (unprintable > 0)
+        warnings << (unprintable == 1
+                         ? QStringLiteral("1 numéro tombe dans la marge que l'imprimante ne peut pas imprimer.")
+                         : QStringLiteral("%1 numéros tombent dans la marge que l'imprimante ne peut pas imprimer.")
+                               .arg(french.toString(unprintable)));
+    if (load > 1000 && plan.refusal.isEmpty())
+        warnings << QStringLiteral("Ce tirage demande %1 : plus de 1 000.").arg(sheets(load));
+    return warnings;
 }
 
 } // namespace calvorigne

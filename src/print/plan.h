@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -39,7 +40,8 @@ struct PrintPlan {
     double size = 0;
     bool bold = false;
     std::uint32_t ink = 0;
-    std::vector<PlannedDocument> documents; // a last one with no number ends nothing
+    // Also kept when the run is refused for numbers off the sheet, so they can be counted.
+    std::vector<PlannedDocument> documents;
 
     // The documents that print something.
     int passes() const;
@@ -47,5 +49,13 @@ struct PrintPlan {
 
 // The run the layout's parameters make on that printer's paper.
 PrintPlan planRun(const TicketLayout& layout, const Printer& printer);
+
+// The plan in plain French, one line: numbers, booklets, passes, the sheets to load; or why
+// the run is refused.
+QString planSummary(const PrintPlan& plan);
+
+// What would waste sheets, one sentence each with its count: numbers off the paper or in the
+// printer's unprintable margins, and a very long run.
+QStringList planWarnings(const PrintPlan& plan, const Printer& printer);
 
 } // namespace calvorigne

@@ -28,6 +28,11 @@ QIcon printerIcon()
     return picture(QStringLiteral("printer"));
 }
 
+QIcon previewIcon()
+{
+    return picture(QStringLiteral("preview"));
+}
+
 QIcon exitIcon()
 {
     return picture(QStringLiteral("exit"));

@@ -7,6 +7,7 @@ namespace calvorigne {
 
 QIcon applicationIcon();
 QIcon printerIcon();
+QIcon previewIcon();
 QIcon exitIcon();
 
 } // namespace calvorigne

@@ -4,6 +4,7 @@
 #include "platform/printer.h"
 #include "print/printrun.h"
 #include "ui/window/icons.h"
+#include "ui/window/previewwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -248,6 +249,11 @@ void Numero::createControls()
     cmd_print->setIconSize(QSize(24, 23));
     cmd_print->setToolTip("Imprimer les numéros");
     cmd_print->setAccessibleName("Imprimer les numéros");
+    cmd_preview = place(new QPushButton(this), "cmd_preview", twips(4800, 7440, 600, 525));
+    cmd_preview->setIcon(previewIcon());
+    cmd_preview->setIconSize(QSize(24, 24));
+    cmd_preview->setToolTip("Aperçu avant impression");
+    cmd_preview->setAccessibleName("Aperçu avant impression");
     cmd_end = place(new QPushButton(this), "cmd_end", twips(6660, 7425, 570, 510));
     cmd_end->setIcon(exitIcon());
     cmd_end->setIconSize(QSize(28, 28));
@@ -263,7 +269,7 @@ void Numero::createControls()
     QWidget* const tabOrder[] = {cmd_print, cmd_end, ud_x, ud_Y, UpDown1, UpDown2, List1, UpDown3,
                                  UpDown4, UpDown5, UpDown6, ud_folio, opt_org[0], opt_org[1], Chk_Bold,
                                  UpDown7, Picture1[0], Picture1[1], Picture1[2], Picture1[3],
-                                 Picture1[4], Picture1[5], Picture1[6], Command2, Text1};
+                                 Picture1[4], Picture1[5], Picture1[6], Command2, cmd_preview, Text1};
     for (std::size_t k = 1; k < std::size(tabOrder); ++k)
         setTabOrder(tabOrder[k - 1], tabOrder[k]);
 }
@@ -273,6 +279,14 @@ void Numero::connectHandlers()
     connect(cmd_print, &QPushButton::clicked, this, &Numero::cmd_print_Click);
     connect(cmd_end, &QPushButton::clicked, this, &Numero::cmd_end_Click);
     connect(Command2, &QPushButton::clicked, this, &Numero::Command2_Click);
+    connect(cmd_preview, &QPushButton::clicked, this, &Numero::cmd_preview_Click);
+    // What the preview follows.
+    for (ValueLabel* value : {Lbl_Debut, Lbl_NbCarnet, Lbl_folio, Lbl_X, Lbl_Y, Lbl_E, Lbl_H, Lbl_B, Lbl_Size})
+        connect(value, &ValueLabel::changed, this, &Numero::parametersChanged);
+    for (QRadioButton* option : opt_org)
+        connect(option, &QRadioButton::toggled, this, &Numero::parametersChanged);
+    connect(List1, &QListWidget::itemSelectionChanged, this, &Numero::parametersChanged);
+    connect(Chk_Bold, &QCheckBox::stateChanged, this, &Numero::parametersChanged);
     connect(Lbl_Debut, &ValueLabel::doubleClicked, this, &Numero::Lbl_Debut_DblClick);
     connect(Lbl_Debut, &ValueLabel::changed, this, &Numero::Lbl_Debut_Change);
     connect(Lbl_Der, &ValueLabel::changed, this, &Numero::Lbl_Der_Change);
@@ -295,6 +309,8 @@ void Numero::connectHandlers()
     connect(Chk_Bold, &QCheckBox::stateChanged, this, &Numero::Chk_Bold_Click);
     for (Swatch* swatch : Picture1)
         connect(swatch, &Swatch::clicked, this, &Numero::Picture1_Click);
+    for (Swatch* swatch : Picture1)
+        connect(swatch, &Swatch::clicked, this, &Numero::parametersChanged);
     for (GuideLine* line : {Line_X, Line_Y, Line_E})
         connect(line, &GuideLine::moved, this, qOverload<>(&QWidget::update));
 }
@@ -371,6 +387,15 @@ void Numero::setList1Text(const QString& name)
     }
     List1->setCurrentItem(found.first());
     List1->scrollToItem(found.first());
+}
+
+void Numero::cmd_preview_Click()
+{
+    if (!m_preview)
+        m_preview = new PreviewWindow(*this);
+    m_preview->show();
+    m_preview->raise();
+    m_preview->activateWindow();
 }
 
 void Numero::cmd_print_Click()

@@ -28,6 +28,7 @@ namespace calvorigne {
 
 class Dialogs;
 class Printer;
+class PreviewWindow;
 
 class Numero : public QWidget, public TicketLayout {
     Q_OBJECT
@@ -56,11 +57,16 @@ public:
     void setSampleColour(std::uint32_t colour);
     void setInkColour(std::uint32_t colour) { m_inkColour = colour; }
     QString settingsPath() const { return m_settingsPath; }
+    // The preview's picture of a blank sheet, saved with the settings.
+    QString backgroundPicture() const { return m_background; }
+    void setBackgroundPicture(const QString& path) { m_background = path; }
+    Printer& printer() { return m_printer; }
     Dialogs& dialogs() { return m_dialogs; }
 
     // Handlers.
     void cmd_print_Click();
     void cmd_end_Click();
+    void cmd_preview_Click();
     void Command2_Click();
     void Lbl_Debut_DblClick();
     void Lbl_Debut_Change();
@@ -89,11 +95,18 @@ public:
     QCheckBox* Chk_Bold;
     QListWidget* List1;
     std::array<Swatch*, 7> Picture1;
-    QPushButton *Cmd_Try, *cmd_print, *cmd_end;
+    QPushButton *Cmd_Try, *cmd_print, *cmd_preview, *cmd_end;
     WrappingButton* Command2;
     QLineEdit* Text1;
     QObject* Shape1;
     GuideLine *Line_X, *Line_Y, *Line_E;
+
+    // The preview window, once opened.
+    PreviewWindow* preview() const { return m_preview; }
+
+signals:
+    // Any parameter of the run changed: a caption, the font, the ink, the organisation.
+    void parametersChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -111,6 +124,8 @@ private:
     std::uint32_t m_inkColour = 0;
     double m_sampleSize = 0; // the last size the sample could be drawn at
     QString m_storedFontName;
+    QString m_background;
+    PreviewWindow* m_preview = nullptr; // a child window, kept once opened
 };
 
 } // namespace calvorigne

@@ -1,0 +1,342 @@
+#include "previewwindow.h"
+
+#include "core/numbers.h"
+#include "platform/dialogs.h"
+#include "platform/printer.h"
+#include "print/numberpainter.h"
+#include "ui/window/numero.h"
+
+#include <QBoxLayout>
+#include <QDir>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace calvorigne {
+
+namespace {
+
+constexpr int gap = 16;       // around and between the pages, pixels
+constexpr int captionHeight = 22;
+constexpr int bandHeight = 40; // the turn instruction before a pass
+
+const QString turnText = QStringLiteral("Changez le papier de sens pour imprimer la suite.");
+
+// Without a printer of its own the view measures text on a 1200 dpi device, as a PDF file does.
+const QPaintDevice& stand_inMetrics()
+{
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(1200 / 0.0254));
+        image.setDotsPerMeterY(qRound(1200 / 0.0254));
+        return image;
+    }();
+    return device;
+}
+
+} // namespace
+
+PageView::PageView(Printer& printer, QWidget* parent) : QAbstractScrollArea(parent), m_printer(printer)
+{
+    viewport()->setBackgroundRole(QPalette::Dark);
+    viewport()->setAutoFillBackground(true);
+}
+
+void PageView::setPlan(const PrintPlan* plan)
+{
+    m_plan = plan;
+    m_pages.clear();
+    // Only the pages that take a sheet: a short last gathering leaves no blank sheet.
+    if (plan && plan->refusal.isEmpty()) {
+        int pass = 0;
+        for (int d = 0; d < int(plan->documents.size()); ++d) {
+            const int sheets = plan->documents[std::size_t(d)].sheets();
+            pass += sheets > 0;
+            for (int k = 0; k < sheets; ++k)
+                m_pages.push_back({d, k, sheets, pass});
+        }
+    }
+    layOut();
+    viewport()->update();
+}
+
+void PageView::setBackground(const QImage& picture)
+{
+    m_background = picture;
+    viewport()->update();
+}
+
+void PageView::setZoom(Zoom zoom)
+{
+    const int page = currentPage();
+    m_zoom = zoom;
+    layOut();
+    showPage(page);
+}
+
+double PageView::scale() const
+{
+    const QSizeF paper = m_printer.sheet().size();
+    const double width = std::max(1, viewport()->width() - 2 * gap) / paper.width();
+    switch (m_zoom) {
+    case Zoom::FitPage:
+        return std::min(width, std::max(1, viewport()->height() - 2 * gap - captionHeight) / paper.height());
+    case Zoom::FitWidth: return width;
+    case Zoom::Actual: return logicalDpiX() / 25.4;
+    case Zoom::Custom: break;
+    }
+    return m_custom;
+}
+
+QString PageView::caption(int page) const
+{
+    const Sheet& sheet = m_pages.at(std::size_t(page));
+    return QStringLiteral("Passage %1 – feuille %2 sur %3").arg(sheet.pass).arg(sheet.page + 1).arg(sheet.sheets);
+}
+
+int PageView::top(int page) const
+{
+    const int slot = captionHeight + qRound(m_printer.sheet().height() * scale()) + gap;
+    int bands = 0;
+    for (int k = 1; k <= page && k < int(m_pages.size()); ++k)
+        bands += m_pages[std::size_t(k)].pass != m_pages[std::size_t(k - 1)].pass;
+    return gap + page * slot + bands * bandHeight;
+}
+
+void PageView::layOut()
+{
+    const QSizeF paper = m_printer.sheet().size() * scale();
+    const int height = m_pages.empty() ? 0 : top(int(m_pages.size())) + gap;
+    verticalScrollBar()->setRange(0, std::max(0, height - viewport()->height()));
+    verticalScrollBar()->setPageStep(viewport()->height());
+    verticalScrollBar()->setSingleStep(40);
+    horizontalScrollBar()->setRange(0, std::max(0, qRound(paper.width()) + 2 * gap - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void PageView::showPage(int page)
+{
+    if (page >= 0 && page < int(m_pages.size()))
+        verticalScrollBar()->setValue(top(page) - gap);
+}
+
+int PageView::currentPage() const
+{
+    if (m_pages.empty())
+        return -1;
+    const int at = verticalScrollBar()->value();
+    const int slot = captionHeight + qRound(m_printer.sheet().height() * scale()) + gap;
+    int page = std::clamp(at / std::max(1, slot), 0, int(m_pages.size()) - 1);
+    while (page > 0 && top(page) - gap > at)
+        --page;
+    while (page + 1 < int(m_pages.size()) && top(page + 1) - gap <= at)
+        ++page;
+    return page;
+}
+
+void PageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    const int page = currentPage();
+    layOut();
+    if (m_zoom != Zoom::Custom)
+        showPage(page);
+}
+
+void PageView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier))
+        return QAbstractScrollArea::wheelEvent(event);
+    const int page = currentPage();
+    m_custom = std::clamp(scale() * std::pow(1.15, event->angleDelta().y() / 120.0), 0.2, 40.0);
+    m_zoom = Zoom::Custom;
+    layOut();
+    showPage(page);
+    viewport()->update();
+}
+
+void PageView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+    emit currentPageChanged(currentPage());
+}
+
+void PageView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    if (m_pages.empty())
+        return;
+    const int scrolled = verticalScrollBar()->value();
+    const int left = gap - horizontalScrollBar()->value();
+    // The pages in view only: the largest run has tens of thousands.
+    for (int page = currentPage(); page < int(m_pages.size()); ++page) {
+        const int y = top(page) - scrolled;
+        if (y > viewport()->height())
+            break;
+        const Sheet& sheet = m_pages[std::size_t(page)];
+        if (page > 0 && sheet.pass != m_pages[std::size_t(page - 1)].pass) {
+            painter.setPen(palette().color(QPalette::BrightText));
+            painter.drawText(QRect(left, y - bandHeight, viewport()->width(), bandHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                             turnText);
+        }
+        painter.setPen(palette().color(QPalette::BrightText));
+        painter.drawText(QRect(left, y, viewport()->width(), captionHeight), Qt::AlignLeft | Qt::AlignVCenter, caption(page));
+        drawSheet(painter, sheet, QPointF(left, y + captionHeight));
+    }
+}
+
+void PageView::drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner)
+{
+    const double s = scale();
+    const QRectF paper = m_printer.sheet();
+    const QRectF onScreen(corner, paper.size() * s);
+    painter.fillRect(onScreen, Qt::white);
+    if (!m_background.isNull())
+        painter.drawImage(onScreen, m_background);
+    // The margins the printer cannot print on, shaded; positions count from the printable area.
+    const QPointF origin = corner - paper.topLeft() * s;
+    const QRectF printable(origin + m_printer.printable().topLeft() * s, m_printer.printable().size() * s);
+    painter.save();
+    painter.setClipRegion(QRegion(onScreen.toAlignedRect()).subtracted(QRegion(printable.toAlignedRect())));
+    painter.fillRect(onScreen, QColor(0, 0, 0, 40));
+    painter.restore();
+    painter.setPen(Qt::gray);
+    painter.drawRect(onScreen);
+
+    const QPaintDevice& metrics = m_printer.metrics() ? *m_printer.metrics() : stand_inMetrics();
+    NumberPainter numbers(metrics);
+    QFont font;
+    if (!m_plan->fontName.isEmpty())
+        font.setFamily(m_plan->fontName);
+    font.setPointSizeF(m_plan->size);
+    font.setBold(m_plan->bold);
+    numbers.setFont(font, QColor(redOf(m_plan->ink), greenOf(m_plan->ink), blueOf(m_plan->ink)));
+    painter.save();
+    painter.setClipRect(onScreen);
+    painter.translate(origin);
+    painter.scale(s / numbers.dotsPerMillimetre(), s / numbers.dotsPerMillimetre());
+    const PlannedPage& planned = m_plan->documents[std::size_t(sheet.document)].pages[std::size_t(sheet.page)];
+    for (const PlacedNumber& number : planned.numbers)
+        numbers.draw(painter, number.text, QPointF(number.left, number.top));
+    painter.restore();
+}
+
+PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_window(window)
+{
+    setWindowTitle(QStringLiteral("Calvorigne – aperçu"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    summary = new QLabel(this);
+    summary->setWordWrap(true);
+    warnings = new QLabel(this);
+    warnings->setWordWrap(true);
+    warnings->setStyleSheet(QStringLiteral("color: #b00000"));
+    printerLine = new QLabel(this);
+    view = new PageView(window.printer(), this);
+    fitPage = new QPushButton(QStringLiteral("Page entière"), this);
+    fitWidth = new QPushButton(QStringLiteral("Pleine largeur"), this);
+    actualSize = new QPushButton(QStringLiteral("100 %"), this);
+    pageBox = new QSpinBox(this);
+    pageBox->setPrefix(QStringLiteral("Feuille "));
+    pageTotal = new QLabel(this);
+    background = new QPushButton(QStringLiteral("Fond de page…"), this);
+    noBackground = new QPushButton(QStringLiteral("Retirer le fond"), this);
+
+    auto* tools = new QHBoxLayout;
+    for (QWidget* tool : std::initializer_list<QWidget*>{fitPage, fitWidth, actualSize, pageBox, pageTotal})
+        tools->addWidget(tool);
+    tools->addStretch();
+    tools->addWidget(background);
+    tools->addWidget(noBackground);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(summary);
+    layout->addWidget(warnings);
+    layout->addWidget(printerLine);
+    layout->addLayout(tools);
+    layout->addWidget(view, 1);
+    resize(640, 820);
+
+    connect(fitPage, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitPage); });
+    connect(fitWidth, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitWidth); });
+    connect(actualSize, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::Actual); });
+    connect(pageBox, &QSpinBox::valueChanged, this, [this](int sheet) {
+        if (view->currentPage() != sheet - 1)
+            view->showPage(sheet - 1);
+    });
+    connect(view, &PageView::currentPageChanged, this, [this](int page) {
+        const QSignalBlocker still(pageBox);
+        pageBox->setValue(page + 1);
+    });
+    connect(background, &QPushButton::clicked, this, &PreviewWindow::chooseBackground);
+    connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
+
+    // A burst of changes (a spinner held down) is drawn once.
+    m_follow.setSingleShot(true);
+    m_follow.setInterval(30);
+    connect(&m_follow, &QTimer::timeout, this, &PreviewWindow::refresh);
+    connect(&window, &Numero::parametersChanged, &m_follow, qOverload<>(&QTimer::start));
+}
+
+void PreviewWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+    if (m_loaded != m_window.backgroundPicture())
+        setBackground(m_window.backgroundPicture());
+}
+
+void PreviewWindow::refresh()
+{
+    Printer& printer = m_window.printer();
+    m_plan = planRun(m_window, printer);
+    const int page = view->currentPage();
+    view->setPlan(&m_plan);
+    view->showPage(std::clamp(page, 0, view->pageCount() - 1));
+    summary->setText(planSummary(m_plan));
+    const QStringList warned = planWarnings(m_plan, printer);
+    warnings->setText(warned.join(u'\n'));
+    warnings->setVisible(!warned.isEmpty());
+    printerLine->setText(printer.name().isEmpty()
+                             ? QStringLiteral("Aucune imprimante : les passages seront enregistrés en fichiers PDF, sur du A4 sans marges.")
+                             : QStringLiteral("Imprimante « %1 » : les zones grisées sont ses marges non imprimables.").arg(printer.name()));
+    pageBox->setRange(view->pageCount() > 0 ? 1 : 0, view->pageCount());
+    pageTotal->setText(QStringLiteral("sur %1").arg(view->pageCount()));
+}
+
+void PreviewWindow::setBackground(const QString& path)
+{
+    QImage picture;
+    if (!path.isEmpty()) {
+        QImageReader reader(path);
+        picture = reader.read();
+        if (picture.isNull()) {
+            m_window.dialogs().message(QStringLiteral("L'image « %1 » n'a pas pu être lue : l'aperçu continue sans fond de page.")
+                                           .arg(QDir::toNativeSeparators(path)));
+            // A stored picture may only be out of reach for now (a drive not plugged in): kept.
+            if (path != m_window.backgroundPicture())
+                return;
+        }
+    }
+    m_loaded = path;
+    m_window.setBackgroundPicture(path);
+    view->setBackground(picture);
+    noBackground->setEnabled(!path.isEmpty());
+}
+
+void PreviewWindow::chooseBackground()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Fond de page : une feuille de billets vierge, numérisée"),
+        QFileInfo(m_window.backgroundPicture()).absolutePath(),
+        QStringLiteral("Images (*.png *.jpg *.jpeg *.bmp *.tif *.tiff)"));
+    if (!path.isEmpty())
+        setBackground(path);
+}
+
+} // namespace calvorigne

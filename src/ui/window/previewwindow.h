@@ -1,0 +1,98 @@
+// The preview: every page of the run the window's parameters make, on the printer's paper at
+// true proportions, drawn from the same plan and by the same painter as the print. It follows
+// the window as it changes, and draws only the pages in view, so the largest run stays quick.
+// A picture of the user's own blank sheet may lie under the numbers; it is never printed.
+#pragma once
+
+#include "print/plan.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace calvorigne {
+
+class Numero;
+class Printer;
+
+// The pages, one under the other, with the turn instruction between the passes.
+class PageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    enum class Zoom { FitPage, FitWidth, Actual, Custom };
+
+    explicit PageView(Printer& printer, QWidget* parent = nullptr);
+
+    void setPlan(const PrintPlan* plan);
+    void setBackground(const QImage& picture);
+    void setZoom(Zoom zoom);
+    Zoom zoom() const { return m_zoom; }
+    // Pixels a millimetre, as the zoom makes it now.
+    double scale() const;
+    int pageCount() const { return int(m_pages.size()); }
+    // "Passage 1 – feuille 2 sur 20".
+    QString caption(int page) const;
+    void showPage(int page);
+    // The first page in view.
+    int currentPage() const;
+
+signals:
+    void currentPageChanged(int page);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    struct Sheet {
+        int document, page, sheets, pass;
+    };
+    void layOut();
+    int top(int page) const; // in pixels, before scrolling
+    void drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner);
+
+    Printer& m_printer;
+    const PrintPlan* m_plan = nullptr;
+    std::vector<Sheet> m_pages;
+    QImage m_background;
+    Zoom m_zoom = Zoom::FitWidth;
+    double m_custom = 1;
+};
+
+class PreviewWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PreviewWindow(Numero& window);
+
+    // Works out the plan again and redraws; the window calls it through a short timer.
+    void refresh();
+    // Loads a picture of a blank sheet, or removes it with an empty path; says so when the
+    // file cannot be read, and goes on without it.
+    void setBackground(const QString& path);
+
+    QLabel *summary, *warnings, *printerLine;
+    PageView* view;
+    QPushButton *fitPage, *fitWidth, *actualSize, *background, *noBackground;
+    QSpinBox* pageBox;
+    QLabel* pageTotal;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void chooseBackground();
+
+    Numero& m_window;
+    PrintPlan m_plan;
+    QTimer m_follow;
+    QString m_loaded; // the picture shown, to load it once
+};
+
+} // namespace calvorigne

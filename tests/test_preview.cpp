@@ -1,0 +1,114 @@
+// The plan the run prints and the preview draws, in numbers and in words, and the preview
+// window as the user sees it.
+#include "print/plan.h"
+#include "ui/window/previewwindow.h"
+#include "window_fixture.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+class TestPreview : public QObject {
+    Q_OBJECT
+private slots:
+    // What the plan holds is what the printer is given, number for number and position for
+    // position; and the plan in words counts the same run.
+    void thePlanIsWhatThePrinterGetsAndSaysIt()
+    {
+        const struct {
+            const char *booklets, *folios;
+            QString summary;
+        } runs[] = {
+            {"12", "1", "Numéros 0001 à 0012 · 12 carnets de 1 billet · 3 numéros par page · Passage 1 : 2 feuilles, "
+                        "puis retournez le paquet · Passage 2 : sur les mêmes 2 feuilles · Chargez 2 feuilles."},
+            {"6", "2", "Numéros 0001 à 0012 · 6 carnets de 2 billets · 3 numéros par page · Passage 1 : 2 feuilles, "
+                       "puis retournez le paquet · Passage 2 : sur les mêmes 2 feuilles · Chargez 2 feuilles."},
+            {"2", "3", "Numéros 0001 à 0006 · 2 carnets de 3 billets · 3 numéros par page · Passage 1 : 3 feuilles · "
+                       "Un seul passage : pas de retournement · Chargez 3 feuilles."},
+        };
+        for (const auto& run : runs) {
+            WindowFixture f;
+            Numero& w = f.start();
+            layOutExample(w, "1", run.booklets, run.folios);
+            const PrintPlan plan = planRun(w, f.printer);
+            QCOMPARE(planSummary(plan), run.summary);
+            w.cmd_print_Click();
+            std::vector<Document> planned;
+            for (const PlannedDocument& document : plan.documents) {
+                Document d;
+                for (const PlannedPage& page : document.pages) {
+                    Page p;
+                    for (const PlacedNumber& number : page.numbers)
+                        p.push_back({number.text, number.left, number.top});
+                    if (!p.empty())
+                        d.push_back(p);
+                }
+                if (!d.empty())
+                    planned.push_back(d);
+            }
+            QCOMPARE(planned.size(), f.printer.documents.size());
+            for (std::size_t k = 0; k < planned.size(); ++k)
+                for (std::size_t p = 0; p < planned[k].size(); ++p)
+                    for (std::size_t n = 0; n < planned[k][p].size(); ++n) {
+                        const Printed &a = planned[k][p][n], &b = f.printer.documents[k].at(p).at(n);
+                        QVERIFY(a.text == b.text && a.left == b.left && a.top == b.top);
+                    }
+        }
+    }
+
+    // A large Y pushes the last rows below the paper: the preview shows the run's refusal and
+    // how many numbers would be lost.
+    void numbersOffTheSheetAreCounted()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.Lbl_Y->setCaption("120"); // rows at 125, 215 and 305 mm: the third of each page is off
+        const PrintPlan plan = planRun(w, f.printer);
+        QCOMPARE(planSummary(plan), QString("Le numéro 0003 tomberait sous le bas de la feuille : réduisez Y, H ou l'écart."));
+        QCOMPARE(planWarnings(plan, f.printer), QStringList({"4 numéros tomberaient hors de la feuille, en tout ou en partie."}));
+    }
+
+    // The preview follows the window; its picture of a sheet comes back after a restart, and
+    // one that cannot be read is said and left out.
+    void thePreviewFollowsTheWindowAndKeepsItsPicture()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        QTest::mouseClick(w.cmd_preview, Qt::LeftButton);
+        PreviewWindow* preview = w.preview();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(preview->windowTitle(), QString("Calvorigne – aperçu"));
+        QCOMPARE(preview->view->pageCount(), 4);
+        QCOMPARE(preview->view->caption(3), QString("Passage 2 – feuille 2 sur 2"));
+
+        w.Lbl_NbCarnet->setCaption("120");
+        QTRY_COMPARE_WITH_TIMEOUT(preview->view->pageCount(), 40, 200);
+        QVERIFY(preview->summary->text().startsWith("Numéros 0001 à 0120 · 120 carnets"));
+
+        const QString picture = f.dir.filePath("feuille é ł.png");
+        QImage sheet(210, 297, QImage::Format_RGB32);
+        sheet.fill(Qt::yellow);
+        QVERIFY(sheet.save(picture));
+        preview->setBackground(picture);
+        f.dialogs.answers = {true};
+        w.cmd_end_Click();
+
+        WindowFixture again;
+        again.settingsPath = f.settingsPath;
+        Numero& restarted = again.start();
+        QCOMPARE(restarted.backgroundPicture(), picture);
+        writeBytes(picture, "not a picture");
+        restarted.cmd_preview_Click();
+        QCOMPARE(again.dialogs.messages, QStringList({"L'image « " + QDir::toNativeSeparators(picture)
+                                                      + " » n'a pas pu être lue : l'aperçu continue sans fond de page."}));
+        QCOMPARE(restarted.backgroundPicture(), picture);
+    }
+};
+
+QTEST_MAIN(TestPreview)
+#include "test_preview.moc"
