@@ -3,11 +3,13 @@
 //
 //   print_benchmark            runs every configuration, each in a process of its own
 //   print_benchmark run|bare BOOKLETS ROWS   one measurement: seconds, pages, peak KiB
+//   print_benchmark preview    the preview of the largest run: opening and redrawing
 #include "app/startup.h"
 #include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/qtprinter.h"
 #include "ui/window/numero.h"
+#include "ui/window/previewwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,14 +55,8 @@ long printedPages(int booklets, int rows)
     return long(std::ceil(double(booklets) / rows)) * folios;
 }
 
-// Whether the run went to its end, rather than being refused.
-bool viaPrintRun(const QString& folder, int booklets, int rows)
+void layOut(Numero& window, int booklets, int rows)
 {
-    QtPrinter printer;
-    printer.device().setOutputFileName(folder + "/run.pdf");
-    Unattended dialogs;
-    Numero window(printer, dialogs, folder + "/Calvorigne.ini");
-    Main(window);
     window.opt_org[1]->setChecked(true);
     window.Lbl_folio->setCaption(QString::number(folios));
     window.Lbl_NbCarnet->setCaption(QString::number(booklets));
@@ -70,6 +66,17 @@ bool viaPrintRun(const QString& folder, int booklets, int rows)
     window.Lbl_X->setCaption("20");
     window.Lbl_Y->setCaption("0");
     window.Lbl_Size->setCaption("10");
+}
+
+// Whether the run went to its end, rather than being refused.
+bool viaPrintRun(const QString& folder, int booklets, int rows)
+{
+    QtPrinter printer;
+    printer.device().setOutputFileName(folder + "/run.pdf");
+    Unattended dialogs;
+    Numero window(printer, dialogs, folder + "/Calvorigne.ini");
+    Main(window);
+    layOut(window, booklets, rows);
     window.cmd_print_Click();
     return readNumber(window.Lbl_Debut->caption()) == double(booklets) * folios + 1;
 }
@@ -139,6 +146,35 @@ Measure measureInChild(const QString& program, const QString& mode, int booklets
     return {fields[0].toDouble(), fields[1].toLong()};
 }
 
+// The preview of the largest run: opening it, and drawing it again after a change.
+void previewTimes(const QString& folder)
+{
+    QtPrinter printer;
+    Unattended dialogs;
+    Numero window(printer, dialogs, folder + "/Calvorigne.ini");
+    Main(window);
+    layOut(window, 9999, 3);
+    std::vector<double> open, redraw;
+    QElapsedTimer clock;
+    for (int k = 0; k < 5; ++k) {
+        clock.start();
+        window.cmd_preview_Click();
+        window.preview()->view->viewport()->repaint();
+        open.push_back(clock.nsecsElapsed() / 1e6);
+        clock.start();
+        window.Lbl_X->setCaption(QString::number(21 + k));
+        window.preview()->refresh();
+        window.preview()->view->viewport()->repaint();
+        redraw.push_back(clock.nsecsElapsed() / 1e6);
+        window.preview()->close();
+    }
+    std::sort(open.begin(), open.end());
+    std::sort(redraw.begin(), redraw.end());
+    std::printf("preview of %d pages: opens in %.0f ms (%.0f-%.0f), redraws in %.0f ms (%.0f-%.0f), medians of 5\n",
+                window.preview()->view->pageCount(), open[2], open.front(), open.back(), redraw[2], redraw.front(),
+                redraw.back());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -146,6 +182,11 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QStringList args = QApplication::arguments();
+    if (args.size() == 2 && args[1] == u"preview") {
+        QTemporaryDir folder;
+        previewTimes(folder.path());
+        return 0;
+    }
     if (args.size() == 4) {
         QTemporaryDir folder;
         const int booklets = args[2].toInt(), rows = args[3].toInt();

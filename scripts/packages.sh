@@ -13,7 +13,8 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-build_packages=(cmake g++ make qt6-base-dev libcups2-dev qt6-translations-l10n fonts-liberation librsvg2-bin)
+build_packages=(cmake g++ make qt6-base-dev libcups2-dev qt6-translations-l10n fonts-liberation librsvg2-bin
+                qt6-image-formats-plugins)
 # Building the Debian package computes its dependencies with dpkg-shlibdeps.
 package_packages=(dpkg-dev file desktop-file-utils)
 

@@ -331,10 +331,16 @@ void PreviewWindow::setBackground(const QString& path)
 
 void PreviewWindow::chooseBackground()
 {
+    // Only the kinds this system's Qt can read are offered.
+    QStringList patterns;
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    for (const char* kind : {"png", "jpg", "jpeg", "bmp", "tif", "tiff"})
+        if (readable.contains(kind))
+            patterns << QStringLiteral("*.") + QLatin1String(kind);
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Fond de page : une feuille de billets vierge, numérisée"),
         QFileInfo(m_window.backgroundPicture()).absolutePath(),
-        QStringLiteral("Images (*.png *.jpg *.jpeg *.bmp *.tif *.tiff)"));
+        QStringLiteral("Images (%1)").arg(patterns.join(u' ')));
     if (!path.isEmpty())
         setBackground(path);
 }
