@@ -32,6 +32,7 @@ public:
     bool aborted = false;
     QStringList files;               // handed out by takeWrittenFiles
     bool toFiles = false;            // each ended document is a file of its own
+    bool reversed = false;           // the user asked for the last page first
     mutable std::deque<JobState> jobStates; // what the print system says, one per question; Done after
 
     QStringList fontNames() const override { return fonts; }
@@ -87,6 +88,7 @@ public:
         return state;
     }
     QString name() const override { return QStringLiteral("Test"); }
+    bool lastPageFirst() const override { return reversed; }
     void abortDocument() override
     {
         aborted = true;

@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QPrintEngine>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -108,28 +109,41 @@ QStringList awaitPdfs(const QDateTime& since, int wanted)
     return produced;
 }
 
+// The ascent of the 12-point font, in points.
+double fontAscent()
+{
+    QFont metricsFont(font);
+    metricsFont.setPixelSize(1200);
+    return QFontMetricsF(metricsFont).ascent() / 100;
+}
+
+// A page of worked example 1: three numbers from the first, 42 mm from the left, at 35, 125
+// and 215 mm, within 0.1 mm.
+void checkPage(const QList<Word>& page, int number)
+{
+    const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
+    QCOMPARE(page.size(), 3);
+    for (int row = 0; row < 3; ++row, ++number) {
+        const Word& word = page[row];
+        qInfo("%s at %.3f, %.3f mm", qPrintable(word.text), word.left, word.top);
+        QCOMPARE(word.text, QStringLiteral("%1").arg(number, 4, 10, QChar('0')));
+        QVERIFY(std::abs(word.left - (corner.x() + 42)) <= 0.1);
+        QVERIFY(std::abs(word.top - (corner.y() + 35 + 90 * row)) <= 0.1);
+    }
+}
+
 void checkPdfs(const QDateTime& since)
 {
     const QStringList produced = awaitPdfs(since, 2);
     QCOMPARE(produced.size(), 2);
 
-    const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
-    QFont metricsFont(font);
-    metricsFont.setPixelSize(1200);
-    const double ascentInPoints = QFontMetricsF(metricsFont).ascent() / 100; // of a 12-point font
     int number = 1;
     for (const QString& name : produced) {
-        const auto pages = wordsOf(name, ascentInPoints);
+        const auto pages = wordsOf(name, fontAscent());
         QCOMPARE(pages.size(), 2);
         for (const auto& page : pages) {
-            QCOMPARE(page.size(), 3);
-            for (int row = 0; row < 3; ++row, ++number) {
-                const Word& word = page[row];
-                qInfo("%s at %.3f, %.3f mm", qPrintable(word.text), word.left, word.top);
-                QCOMPARE(word.text, QStringLiteral("%1").arg(number, 4, 10, QChar('0')));
-                QVERIFY(std::abs(word.left - (corner.x() + 42)) <= 0.1);
-                QVERIFY(std::abs(word.top - (corner.y() + 35 + 90 * row)) <= 0.1);
-            }
+            checkPage(page, number);
+            number += 3;
         }
         QFile::remove(name);
     }
@@ -221,6 +235,36 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
         for (const QString& pdf : awaitPdfs(since, 2))
             QFile::remove(pdf);
+    }
+
+    // One spoiled sheet printed again: one page, its own numbers at their places, whatever page
+    // range or page set the printer dialog left behind.
+    void aSpoiledSheetIsReprintedAlone()
+    {
+        if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || !qEnvironmentVariableIsEmpty("CALVORIGNE_CUPS_STEP"))
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        QTemporaryDir dir;
+        QtPrinter printer;
+        testing::ScriptedDialogs dialogs;
+        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
+        Main(w);
+        w.setList1Text(font);
+        testing::layOutExample(w, "1", "12", "1");
+        constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+        printer.device().setPrintRange(QPrinter::PageRange);
+        printer.device().setFromTo(1, 1);
+        printer.device().printEngine()->setProperty(cupsOptions, QStringList({"page-set", "even", "page-ranges", "1"}));
+        w.reprint({{1, {1}}});
+        QCOMPARE(dialogs.messages, QStringList({"Feuille 2 du passage 1 réimprimée : 3 numéros, de 0004 à 0006."}));
+        QCOMPARE(printer.device().printRange(), QPrinter::AllPages);
+        QVERIFY(printer.device().printEngine()->property(cupsOptions).toStringList().filter("page-").isEmpty());
+        const QStringList produced = awaitPdfs(since, 1);
+        QCOMPARE(produced.size(), 1);
+        const auto pages = wordsOf(produced[0], fontAscent());
+        QCOMPARE(pages.size(), 1);
+        checkPage(pages[0], 4);
+        QFile::remove(produced[0]);
     }
 };
 

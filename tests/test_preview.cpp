@@ -1,5 +1,6 @@
 // The plan the run prints and the preview draws, in numbers and in words, and the preview
 // window as the user sees it.
+#include "app/journal.h"
 #include "print/plan.h"
 #include "ui/window/previewwindow.h"
 #include "window_fixture.h"
@@ -107,6 +108,57 @@ private slots:
         QCOMPARE(again.dialogs.messages, QStringList({"L'image « " + QDir::toNativeSeparators(picture)
                                                       + " » n'a pas pu être lue : l'aperçu continue sans fond de page."}));
         QCOMPARE(restarted.backgroundPicture(), picture);
+    }
+
+    // Spoiled sheets are printed again as they stand in the run, pass by pass with the turn
+    // between, leaving the window's labels alone; the journal holds every kind of run.
+    void spoiledSheetsAreReprintedAndEveryRunIsJournalled()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "6", "2");
+        w.cmd_print_Click();
+        const std::vector<Document> run = f.printer.documents;
+        const QStringList labels = {w.Lbl_Debut->text(), w.Lbl_Der->text(), w.Lbl_Count->text(), w.Lbl_page->text()};
+        w.Lbl_Debut->setCaption("1");
+        f.journal.clear();
+        f.printer.documents.clear();
+        w.reprint({{1, {1}}, {2, {0, 1}}});
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        auto same = [](const Page& a, const Page& b) {
+            return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const Printed& x, const Printed& y) {
+                       return x.text == y.text && x.left == y.left && x.top == y.top;
+                   });
+        };
+        QVERIFY(same(f.printer.documents[0][0], run[0][1]));
+        QVERIFY(same(f.printer.documents[1][0], run[1][0]) && same(f.printer.documents[1][1], run[1][1]));
+        QCOMPARE(f.journal, QStringList({"document 1", "Changez le papier de sens pour imprimer la suite.", "document 2",
+                                         "Feuille 2 du passage 1 réimprimée : 3 numéros, de 0002 à 0006.\n"
+                                         "Feuilles 1 à 2 du passage 2 réimprimées : 6 numéros, de 0007 à 0012."}));
+        QCOMPARE(QStringList({w.Lbl_Debut->text(), w.Lbl_Der->text(), w.Lbl_Count->text(), w.Lbl_page->text()}),
+                 QStringList({"0001", labels[1], labels[2], labels[3]}));
+
+        // Last page first, as the printer dialog may ask: the run reverses each document.
+        f.printer.documents.clear();
+        f.printer.reversed = true;
+        w.reprint({{1, {0, 1}}});
+        QVERIFY(same(f.printer.documents[0][0], run[0][1]) && same(f.printer.documents[0][1], run[0][0]));
+        f.printer.reversed = false;
+
+        f.printer.failAtText = f.printer.printedCount + 4; // on the second page of the first pass
+        w.cmd_print_Click();
+        QFile file(QFileInfo(f.settingsPath).dir().filePath("Calvorigne-journal.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<QStringList> lines;
+        while (!file.atEnd())
+            lines << journalFields(QString::fromUtf8(file.readLine()).trimmed());
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0].value(1), QString("Type"));
+        QCOMPARE(lines[1].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2", "terminé"}));
+        QCOMPARE(lines[2].mid(1), QStringList({"réimpression", "Test", "0002", "0012", "6", "2", "3", "1 + 2", "terminé"}));
+        QCOMPARE(lines[4].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2",
+                                               "échec à la page 2 : le papier est coincé."}));
+        QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0001 à 0012, le " + QDate::currentDate().toString("dd/MM/yyyy"));
     }
 };
 

@@ -165,6 +165,13 @@ static QString readPath(const QString& settingsPath)
     return !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
 }
 
+QString besideSettings(const QString& settingsPath, const QString& name)
+{
+    // A protected folder is written through its VirtualStore copy, as Windows does for us.
+    const QString copy = virtualStoreCopy(settingsPath);
+    return QFileInfo(copy.isEmpty() ? settingsPath : copy).dir().filePath(name);
+}
+
 QString unreadableSettingsFile(const QString& settingsPath)
 {
     const QString path = readPath(settingsPath);

@@ -72,6 +72,8 @@ public:
     // Draws text with the top-left corner of its character cell at the position; opens a
     // document when none is open.
     virtual void printText(const QString& text) = 0;
+    // Whether the user asked for each document's pages last first.
+    virtual bool lastPageFirst() const { return false; }
     // Takes effect only when something is printed after it.
     virtual void newPage() = 0;
     // Hands the open document, if it has a page, to the print system as one job.

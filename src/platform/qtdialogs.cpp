@@ -95,6 +95,10 @@ void QtDialogs::printerDialog()
         return;
     }
     QPrintDialog dialog(&m_printer.device(), QApplication::activeWindow());
+    // The run chooses its own pages: the preview's selection stands for a page range.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.exec();
 }
 

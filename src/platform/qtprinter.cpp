@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -195,6 +196,7 @@ void QtPrinter::openDocument()
                              .arg(++m_documents));
     m_printer.setPageOrientation(QPageLayout::Portrait);
     m_printer.setColorMode(m_colourMode);
+    forgetPageFilters();
     // Place by the printer's real printable area, not by Qt's default margins.
     const QPageLayout layout = m_printer.pageLayout();
     m_printer.setPageMargins(layout.minimumMargins(), layout.units());
@@ -303,6 +305,30 @@ void QtPrinter::settleOutputFile()
     // dialog, and no longer the part file.
     m_fileWeChose = m_target;
     m_printer.setOutputFileName(m_target);
+}
+
+void QtPrinter::forgetPageFilters()
+{
+    // A page range, a page set (odd or even) or a reversed order left from the printer dialog
+    // would be applied by CUPS to every pass; the run chooses its pages, and reverses them
+    // itself when asked, so none of these reaches the job.
+    m_printer.setPrintRange(QPrinter::AllPages);
+    m_printer.setFromTo(0, 0);
+    QPrintEngine* engine = m_printer.printEngine();
+    constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00); // Qt's CUPS engine's own
+    QStringList options = engine->property(cupsOptions).toStringList();
+    for (qsizetype k = 0; k + 1 < options.size();) {
+        if (options[k] == u"page-set" || options[k] == u"page-ranges" || options[k] == u"outputorder")
+            options.remove(k, 2);
+        else
+            k += 2;
+    }
+    engine->setProperty(cupsOptions, options);
+}
+
+bool QtPrinter::lastPageFirst() const
+{
+    return m_printer.pageOrder() == QPrinter::LastPageFirst;
 }
 
 JobState QtPrinter::lastJob() const

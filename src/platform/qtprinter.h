@@ -38,6 +38,7 @@ public:
     void newPage() override;
     void endDocument() override;
     JobState lastJob() const override;
+    bool lastPageFirst() const override;
     QString name() const override;
     void abortDocument() override;
     QStringList takeWrittenFiles() override;
@@ -57,6 +58,7 @@ private:
     // Gives the file just written its final name, once it is known to be whole.
     QString keepWrittenFile(bool ended);
     void dropPartFile();
+    void forgetPageFilters();
     void settleOutputFile();
 
     QPrinter m_printer;

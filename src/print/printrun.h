@@ -3,6 +3,7 @@
 // over the same sheets with a prompt to turn the stack between them.
 #pragma once
 
+#include "app/journal.h"
 #include "print/plan.h"
 #include "print/ticketlayout.h"
 
@@ -11,12 +12,24 @@ namespace calvorigne {
 class Dialogs;
 class Printer;
 
+// Sheets of one pass of the run, by their place in the pass (from 0), to print again.
+struct SheetSelection {
+    int pass; // from 1
+    std::vector<int> sheets;
+};
+
 class PrintRun {
 public:
-    PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs);
+    // Each run, reprint and test sheet gets a line in the journal, when there is one.
+    PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal = nullptr);
 
     // Runs to the end; returns once the last message has been answered.
     void run();
+    // Prints again exactly the chosen sheets of the run, as they stand in it, one document a
+    // pass with the turn prompt between; the window's labels are left as they are.
+    void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
+    // Why the journal could not be written, when it could not.
+    QString journalFailure() const { return m_journalFailure; }
 
 private:
     using Field = TicketLayout::Field;
@@ -25,7 +38,11 @@ private:
     void write(Field field, const QString& text);
     void setUpPrinter();
     void refuse(const QString& text);
-    void printDocument(const PlannedDocument& document);
+    bool printDocuments(const std::vector<PlannedDocument>& documents, bool ownRun);
+    void printDocument(const PlannedDocument& document, bool ownRun);
+    void startEntry(const PrintPlan& plan, const QString& kind);
+    QStringList finishEntry(const QString& outcome);
+    static QString sheetNames(const std::vector<int>& sheets, int inPass);
     // Ends the pass; with waitForPaper, returns once the print system says it is printed.
     void endDocument(bool waitForPaper = false);
     void waitUntilPrinted();
@@ -34,6 +51,10 @@ private:
     TicketLayout& m_layout;
     Printer& m_printer;
     Dialogs& m_dialogs;
+    const Journal* m_journal;
+    JournalEntry m_entry;
+    QString m_journalFailure;
+    int m_passPage = 0; // the page of the pass being printed, from 1
     // The pass being printed and the numbers it holds so far, for a pass the printer refuses.
     int m_pass = 1;
     double m_passFirst = 0, m_passLast = 0;

@@ -1,12 +1,16 @@
 #include "numero.h"
 
 #include "core/numbers.h"
+#include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "app/journal.h"
 #include "print/printrun.h"
 #include "ui/window/icons.h"
 #include "ui/window/previewwindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -108,7 +112,10 @@ protected:
         case QEvent::KeyRelease:
         case QEvent::Wheel:
         case QEvent::ShortcutOverride:
-            return target->isWidgetType() && static_cast<QWidget*>(target)->window() == m_window;
+            // The window and the preview, which can start a print of its own.
+            return target->isWidgetType()
+                   && (static_cast<QWidget*>(target)->window() == m_window
+                       || static_cast<QWidget*>(target)->window()->parentWidget() == m_window);
         default:
             return false;
         }
@@ -400,8 +407,42 @@ void Numero::cmd_preview_Click()
 
 void Numero::cmd_print_Click()
 {
+    print([](PrintRun& run) { run.run(); });
+}
+
+void Numero::reprint(const std::vector<SheetSelection>& selection, bool testSheet)
+{
+    print([&](PrintRun& run) { run.reprint(selection, testSheet); });
+}
+
+void Numero::print(const std::function<void(PrintRun&)>& what)
+{
     InputBlock block(this);
-    PrintRun(*this, m_printer, m_dialogs).run();
+    const Journal journal(m_settingsPath);
+    PrintRun run(*this, m_printer, m_dialogs, &journal);
+    what(run);
+    // Printing goes on without the journal; the user hears of it once.
+    if (!run.journalFailure().isEmpty() && !m_journalComplained) {
+        m_journalComplained = true;
+        m_dialogs.message(run.journalFailure());
+    }
+    showLastRun();
+}
+
+void Numero::showLastRun()
+{
+    const Journal journal(m_settingsPath);
+    const std::optional<JournalEntry> last = journal.lastRun();
+    if (!last && QFileInfo::exists(journal.path()) && !QFileInfo(journal.path()).isReadable() && !m_journalComplained) {
+        m_journalComplained = true;
+        m_dialogs.message(QStringLiteral("Le journal des tirages « %1 » n'a pas pu être lu.")
+                              .arg(QDir::toNativeSeparators(journal.path())));
+    }
+    const QString tip = last ? QStringLiteral("Dernier tirage : %1 à %2, le %3")
+                                   .arg(last->first, last->last, last->when.date().toString(QStringLiteral("dd/MM/yyyy")))
+                             : QString();
+    Label4->setToolTip(tip);
+    Lbl_Debut->setToolTip(tip);
 }
 
 void Numero::paintEvent(QPaintEvent* event)

@@ -11,12 +11,15 @@
 // The printer and the dialogs come from outside, so tests can record and script them.
 #pragma once
 
+#include "print/printrun.h"
 #include "print/ticketlayout.h"
 #include "ui/window/controls.h"
 
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 class QCheckBox;
 class QGroupBox;
@@ -67,6 +70,10 @@ public:
     void cmd_print_Click();
     void cmd_end_Click();
     void cmd_preview_Click();
+    // Prints again the chosen sheets of the run the window shows, or its first sheet for a trial.
+    void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
+    // The last complete run, from the journal, in the tooltip of "Premier numéro".
+    void showLastRun();
     void Command2_Click();
     void Lbl_Debut_DblClick();
     void Lbl_Debut_Change();
@@ -113,6 +120,7 @@ protected:
 
 private:
     void createControls();
+    void print(const std::function<void(PrintRun&)>& what);
     void connectHandlers();
     void reformat(ValueLabel* label, const QString& pattern);
     void moveLineE();
@@ -125,7 +133,8 @@ private:
     double m_sampleSize = 0; // the last size the sample could be drawn at
     QString m_storedFontName;
     QString m_background;
-    PreviewWindow* m_preview = nullptr; // a child window, kept once opened
+    PreviewWindow* m_preview = nullptr;
+    bool m_journalComplained = false; // the journal's trouble is said once a start // a child window, kept once opened
 };
 
 } // namespace calvorigne

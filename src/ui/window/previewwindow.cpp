@@ -11,6 +11,8 @@
 #include <QFileDialog>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -141,6 +143,56 @@ int PageView::currentPage() const
     return page;
 }
 
+void PageView::select(const std::set<int>& pages)
+{
+    m_selected = pages;
+    viewport()->update();
+    emit selectionChanged();
+}
+
+std::vector<SheetSelection> PageView::selection() const
+{
+    std::vector<SheetSelection> chosen;
+    for (const int page : m_selected) {
+        const Sheet& sheet = m_pages.at(std::size_t(page));
+        if (chosen.empty() || chosen.back().pass != sheet.pass)
+            chosen.push_back({sheet.pass, {}});
+        chosen.back().sheets.push_back(sheet.page);
+    }
+    return chosen;
+}
+
+int PageView::pageOf(int pass, int sheet) const
+{
+    for (int page = 0; page < int(m_pages.size()); ++page)
+        if (m_pages[std::size_t(page)].pass == pass && m_pages[std::size_t(page)].page == sheet)
+            return page;
+    return -1;
+}
+
+void PageView::mousePressEvent(QMouseEvent* event)
+{
+    const int y = int(event->position().y()) + verticalScrollBar()->value();
+    int page = currentPage();
+    while (page >= 0 && page + 1 < int(m_pages.size()) && top(page + 1) <= y)
+        ++page;
+    if (page < 0 || y < top(page))
+        return;
+    std::set<int> pages = m_selected;
+    if (event->modifiers() & Qt::ShiftModifier && m_anchor >= 0) {
+        for (int k = std::min(m_anchor, page); k <= std::max(m_anchor, page); ++k)
+            pages.insert(k);
+    } else if (event->modifiers() & Qt::ControlModifier) {
+        if (!pages.erase(page))
+            pages.insert(page);
+        m_anchor = page;
+    } else {
+        pages = {page};
+        m_anchor = page;
+    }
+    select(pages);
+}
+
 void PageView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
@@ -189,6 +241,10 @@ void PageView::paintEvent(QPaintEvent*)
         painter.setPen(palette().color(QPalette::BrightText));
         painter.drawText(QRect(left, y, viewport()->width(), captionHeight), Qt::AlignLeft | Qt::AlignVCenter, caption(page));
         drawSheet(painter, sheet, QPointF(left, y + captionHeight));
+        if (m_selected.count(page)) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 4));
+            painter.drawRect(QRectF(QPointF(left, y + captionHeight), m_printer.sheet().size() * scale()).adjusted(-3, -3, 3, 3));
+        }
     }
 }
 
@@ -247,6 +303,14 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     pageTotal = new QLabel(this);
     background = new QPushButton(QStringLiteral("Fond de page…"), this);
     noBackground = new QPushButton(QStringLiteral("Retirer le fond"), this);
+    passBox = new QSpinBox(this);
+    passBox->setPrefix(QStringLiteral("Passage "));
+    passBox->setRange(1, 2);
+    sheetsField = new QLineEdit(this);
+    sheetsField->setPlaceholderText(QStringLiteral("feuilles, par exemple 3-5, 9"));
+    printSelection = new QPushButton(QStringLiteral("Imprimer la sélection"), this);
+    trialSheet = new QPushButton(QStringLiteral("Feuille d'essai"), this);
+    trialSheet->setToolTip(QStringLiteral("La première feuille du premier passage, pour un essai sur du papier blanc"));
 
     auto* tools = new QHBoxLayout;
     for (QWidget* tool : std::initializer_list<QWidget*>{fitPage, fitWidth, actualSize, pageBox, pageTotal})
@@ -254,11 +318,17 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     tools->addStretch();
     tools->addWidget(background);
     tools->addWidget(noBackground);
+    auto* reprinting = new QHBoxLayout;
+    reprinting->addWidget(passBox);
+    reprinting->addWidget(sheetsField, 1);
+    reprinting->addWidget(printSelection);
+    reprinting->addWidget(trialSheet);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
     layout->addWidget(warnings);
     layout->addWidget(printerLine);
     layout->addLayout(tools);
+    layout->addLayout(reprinting);
     layout->addWidget(view, 1);
     resize(640, 820);
 
@@ -274,6 +344,11 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
         pageBox->setValue(page + 1);
     });
     connect(background, &QPushButton::clicked, this, &PreviewWindow::chooseBackground);
+    connect(sheetsField, &QLineEdit::textEdited, this, &PreviewWindow::selectTyped);
+    connect(passBox, &QSpinBox::valueChanged, this, &PreviewWindow::selectTyped);
+    connect(view, &PageView::selectionChanged, this, [this] { printSelection->setEnabled(!view->selected().empty()); });
+    connect(printSelection, &QPushButton::clicked, this, [this] { m_window.reprint(view->selection()); });
+    connect(trialSheet, &QPushButton::clicked, this, [this] { m_window.reprint({{1, {0}}}, true); });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
 
     // A burst of changes (a spinner held down) is drawn once.
@@ -306,6 +381,10 @@ void PreviewWindow::refresh()
                              ? QStringLiteral("Aucune imprimante : les passages seront enregistrés en fichiers PDF, sur du A4 sans marges.")
                              : QStringLiteral("Imprimante « %1 » : les zones grisées sont ses marges non imprimables.").arg(printer.name()));
     pageBox->setRange(view->pageCount() > 0 ? 1 : 0, view->pageCount());
+    passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() ? m_plan.passes() : 0));
+    // Another run, other sheets: a selection does not outlive the plan it was made on.
+    view->select({});
+    trialSheet->setEnabled(view->pageCount() > 0);
     pageTotal->setText(QStringLiteral("sur %1").arg(view->pageCount()));
 }
 
@@ -327,6 +406,27 @@ void PreviewWindow::setBackground(const QString& path)
     m_window.setBackgroundPicture(path);
     view->setBackground(picture);
     noBackground->setEnabled(!path.isEmpty());
+}
+
+// « 3-5, 9 »: sheets of the chosen pass, from 1; what cannot be read selects nothing.
+void PreviewWindow::selectTyped()
+{
+    std::set<int> pages;
+    bool readable = true;
+    for (const QString& part : sheetsField->text().split(u',', Qt::SkipEmptyParts)) {
+        const QStringList ends = part.split(u'-');
+        bool fromOk = false, toOk = false;
+        const int from = ends.value(0).trimmed().toInt(&fromOk);
+        const int to = ends.size() == 2 ? ends[1].trimmed().toInt(&toOk) : (toOk = fromOk, from);
+        readable = readable && fromOk && toOk && ends.size() <= 2 && from <= to;
+        for (int sheet = from; readable && sheet <= to; ++sheet) {
+            const int page = view->pageOf(passBox->value(), sheet - 1);
+            readable = page >= 0;
+            pages.insert(page);
+        }
+    }
+    sheetsField->setStyleSheet(readable ? QString() : QStringLiteral("color: #b00000"));
+    view->select(readable ? pages : std::set<int>());
 }
 
 void PreviewWindow::chooseBackground()

@@ -5,13 +5,16 @@
 #pragma once
 
 #include "print/plan.h"
+#include "print/printrun.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <set>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -38,16 +41,26 @@ public:
     // "Passage 1 – feuille 2 sur 20".
     QString caption(int page) const;
     void showPage(int page);
+    // The sheets chosen with the mouse (click, shift-click for a range, ctrl-click to add or
+    // take away) or typed, by page index in the view.
+    const std::set<int>& selected() const { return m_selected; }
+    void select(const std::set<int>& pages);
+    // The chosen sheets, pass by pass.
+    std::vector<SheetSelection> selection() const;
+    // The page of that pass's sheet (from 0), or -1.
+    int pageOf(int pass, int sheet) const;
     // The first page in view.
     int currentPage() const;
 
 signals:
     void currentPageChanged(int page);
+    void selectionChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -64,6 +77,8 @@ private:
     QImage m_background;
     Zoom m_zoom = Zoom::FitWidth;
     double m_custom = 1;
+    std::set<int> m_selected;
+    int m_anchor = -1;
 };
 
 class PreviewWindow : public QWidget {
@@ -82,12 +97,17 @@ public:
     QPushButton *fitPage, *fitWidth, *actualSize, *background, *noBackground;
     QSpinBox* pageBox;
     QLabel* pageTotal;
+    // Reprinting spoiled sheets: a pass and its sheets typed as « 3-5, 9 », or chosen in the view.
+    QSpinBox* passBox;
+    QLineEdit* sheetsField;
+    QPushButton *printSelection, *trialSheet;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void chooseBackground();
+    void selectTyped();
 
     Numero& m_window;
     PrintPlan m_plan;
