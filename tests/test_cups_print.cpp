@@ -75,19 +75,29 @@ QList<QList<Word>> wordsOf(const QString& pdf, double ascent)
 // The font both builds have: Wine offers no Arial.
 const QString font = QStringLiteral("Liberation Sans");
 
-void printExampleOne()
-{
+// Worked example 1 in a window of its own, printing on the default printer.
+struct ExampleOne {
     QTemporaryDir dir;
     QtPrinter printer;
     testing::ScriptedDialogs dialogs;
-    Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
-    Main(w);
-    QVERIFY(printer.hasPrinter());
-    w.setList1Text(font);
-    QCOMPARE(w.list1Text(), font);
-    testing::layOutExample(w, "1", "12", "1");
-    w.cmd_print_Click();
-    QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
+    Numero window{printer, dialogs, dir.filePath("Calvorigne.ini")};
+
+    ExampleOne()
+    {
+        Main(window);
+        window.setList1Text(font);
+        testing::layOutExample(window, "1", "12", "1");
+    }
+    std::tuple<QtPrinter&, testing::ScriptedDialogs&, Numero&> parts() { return {printer, dialogs, window}; }
+};
+
+void printExampleOne()
+{
+    ExampleOne run;
+    QVERIFY(run.printer.hasPrinter());
+    QCOMPARE(run.window.list1Text(), font);
+    run.window.cmd_print_Click();
+    QCOMPARE(run.dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
 }
 
 // The PDFs the queue wrote since then, oldest first, once it is empty or has written wanted.
@@ -176,13 +186,8 @@ private slots:
             QSKIP("no private print scheduler of this system's own");
         const QString queue = qEnvironmentVariable("PRINTER");
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-        QTemporaryDir dir;
-        QtPrinter printer;
-        testing::ScriptedDialogs dialogs;
-        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
-        Main(w);
-        w.setList1Text(font);
-        testing::layOutExample(w, "1", "12", "1");
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
         dialogs.whileMessageShown = [&] {
             QProcess::execute("cupsreject", {queue});
             dialogs.whileMessageShown = nullptr;
@@ -208,13 +213,8 @@ private slots:
             QSKIP("no private print scheduler of this system's own");
         const QString queue = qEnvironmentVariable("PRINTER");
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-        QTemporaryDir dir;
-        QtPrinter printer;
-        testing::ScriptedDialogs dialogs;
-        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
-        Main(w);
-        w.setList1Text(font);
-        testing::layOutExample(w, "1", "12", "1");
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
         QProcess::execute("cupsdisable", {queue});
         dialogs.whileWaiting = [&](const QString& text) {
             if (text.contains("est arrêtée"))
@@ -244,13 +244,8 @@ private slots:
         if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || !qEnvironmentVariableIsEmpty("CALVORIGNE_CUPS_STEP"))
             QSKIP("no private print scheduler of this system's own");
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
-        QTemporaryDir dir;
-        QtPrinter printer;
-        testing::ScriptedDialogs dialogs;
-        Numero w(printer, dialogs, dir.filePath("Calvorigne.ini"));
-        Main(w);
-        w.setList1Text(font);
-        testing::layOutExample(w, "1", "12", "1");
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
         constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         printer.device().setPrintRange(QPrinter::PageRange);
         printer.device().setFromTo(1, 1);
