@@ -1,3 +1,4 @@
+#include "ui/window/previewwindow.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>
@@ -70,11 +71,14 @@ private slots:
         WindowFixture f;
         Numero& w = f.start();
         layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click(); // whose test sheet button prints too
         f.dialogs.whileMessageShown = [&] {
-            const QPointF centre = w.cmd_print->rect().center();
-            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-                QCoreApplication::postEvent(w.cmd_print, new QMouseEvent(type, centre, w.cmd_print->mapToGlobal(centre),
-                                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            for (QWidget* button : std::initializer_list<QWidget*>{w.cmd_print, w.preview()->trialSheet}) {
+                const QPointF centre = button->rect().center();
+                for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                    QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
+                                                                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            }
         };
         QTest::mouseClick(w.cmd_print, Qt::LeftButton);
         QApplication::processEvents();

@@ -112,10 +112,11 @@ protected:
         case QEvent::KeyRelease:
         case QEvent::Wheel:
         case QEvent::ShortcutOverride:
-            // The window and the preview, which can start a print of its own.
+            // The window and its preview, which can start a print of its own; the run's own
+            // message boxes stay answerable.
             return target->isWidgetType()
                    && (static_cast<QWidget*>(target)->window() == m_window
-                       || static_cast<QWidget*>(target)->window()->parentWidget() == m_window);
+                       || qobject_cast<PreviewWindow*>(static_cast<QWidget*>(target)->window()));
         default:
             return false;
         }
