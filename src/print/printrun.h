@@ -1,6 +1,6 @@
-// A print run: consecutive ticket numbers from the window's parameters, one column a page,
-// in gatherings of F pages so that each row of the cut stack is one booklet, in two passes
-// over the same sheets with a prompt to turn the stack between them.
+// A print run: the run's plan (consecutive ticket numbers, one column a page, in gatherings of
+// F pages so that each row of the cut stack is one booklet) printed in two passes over the
+// same sheets, with a prompt to turn the stack between them; or chosen sheets of it again.
 #pragma once
 
 #include "app/journal.h"

@@ -5,7 +5,7 @@
 // handler at once, nested in the writer, so the padded numbers, the guide lines and the font
 // sample follow every change, whoever made it. The handlers are named after the control and
 // the event; they are defined beside the behaviour they belong to:
-//   ui/window    the controls, their initial state and the load handler;
+//   ui/window    the controls, their initial state, the load handler, the preview window;
 //   ui/editing   numbering fields, the page preview, the font and colour choice;
 //   app/         quit and save, the printer dialog; print/ the print run itself.
 // The printer and the dialogs come from outside, so tests can record and script them.
