@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -385,7 +386,7 @@ void PreviewWindow::refresh()
     // Another run, other sheets: a selection does not outlive the plan it was made on.
     view->select({});
     trialSheet->setEnabled(view->pageCount() > 0);
-    pageTotal->setText(QStringLiteral("sur %1").arg(view->pageCount()));
+    pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
 }
 
 void PreviewWindow::setBackground(const QString& path)
