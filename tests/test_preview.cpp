@@ -145,6 +145,14 @@ private slots:
         QVERIFY(same(f.printer.documents[0][0], run[0][1]) && same(f.printer.documents[0][1], run[0][0]));
         f.printer.reversed = false;
 
+        // A refused reprint names the pass as the run numbers it.
+        f.dialogs.messages.clear();
+        f.printer.refuseDocument = int(f.printer.documents.size()) + 1;
+        w.reprint({{2, {0}}});
+        QVERIFY2(f.dialogs.messages.value(0).endsWith("Le passage 2 (numéros 0007 à 0011) n'a pas été imprimé."),
+                 qPrintable(f.dialogs.messages.value(0)));
+        f.printer.refuseDocument = -1;
+
         f.printer.failAtText = f.printer.printedCount + 4; // on the second page of the first pass
         w.cmd_print_Click();
         QFile file(QFileInfo(f.settingsPath).dir().filePath("Calvorigne-journal.csv"));
@@ -152,11 +160,12 @@ private slots:
         QList<QStringList> lines;
         while (!file.atEnd())
             lines << journalFields(QString::fromUtf8(file.readLine()).trimmed());
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
         QCOMPARE(lines[0].value(1), QString("Type"));
         QCOMPARE(lines[1].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2", "terminé"}));
         QCOMPARE(lines[2].mid(1), QStringList({"réimpression", "Test", "0002", "0012", "6", "2", "3", "1 + 2", "terminé"}));
-        QCOMPARE(lines[4].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2",
+        QCOMPARE(lines[4].value(9), QString("échec à la page 1 : l'imprimante « Test » n'a pas accepté le document."));
+        QCOMPARE(lines[5].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2",
                                                "échec à la page 2 : le papier est coincé."}));
         QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0001 à 0012, le " + QDate::currentDate().toString("dd/MM/yyyy"));
     }

@@ -104,6 +104,9 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
         }
         base = n + 1;
     }
+    int pass = 0;
+    for (PlannedDocument& document : plan.documents)
+        document.pass = document.sheets() > 0 ? ++pass : 0;
 }
 
 } // namespace
@@ -119,7 +122,7 @@ int PlannedDocument::sheets() const
 
 int PrintPlan::passes() const
 {
-    return int(std::count_if(documents.begin(), documents.end(), [](const PlannedDocument& d) { return d.sheets() > 0; }));
+    return int(std::count_if(documents.begin(), documents.end(), [](const PlannedDocument& d) { return d.pass > 0; }));
 }
 
 PrintPlan planRun(const TicketLayout& layout, const Printer& printer)

@@ -28,6 +28,7 @@ struct PlannedDocument {
     enum After { Nothing, Turn, End };
     std::vector<PlannedPage> pages;
     After after = Nothing;
+    int pass = 0; // from 1 among the documents that print something; 0 for one that prints nothing
 
     // The pages that take a sheet: a document ends with its last number.
     int sheets() const;

@@ -54,7 +54,6 @@ void PrintRun::endDocument(bool waitForPaper)
         waitUntilPrinted();
     }
     m_unprinted.clear();
-    m_pass += m_passEmpty ? 0 : 1;
     m_passEmpty = true;
 }
 
@@ -63,7 +62,7 @@ void PrintRun::endDocument(bool waitForPaper)
 void PrintRun::waitUntilPrinted()
 {
     const QString printer = m_printer.name();
-    const QString pages = plainNumber(read(Field::Page));
+    const QString pages = QString::number(m_passPage);
     bool waited = false;
     for (JobState job = m_printer.lastJob(); job.stage != JobState::Done; job = m_printer.lastJob()) {
         const QString why = job.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(job.reason);
@@ -126,7 +125,7 @@ void PrintRun::run()
     write(Field::Page, QStringLiteral("0"));
     startEntry(plan, QStringLiteral("tirage"));
     for (const PlannedDocument& document : plan.documents)
-        if (document.sheets() > 0)
+        if (document.pass > 0)
             m_entry.passPages << document.sheets();
 
     if (!printDocuments(plan.documents, true))
@@ -158,17 +157,16 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
     // The chosen pages of each pass, as they stand in the run, one document a pass.
     std::vector<PlannedDocument> documents;
     QStringList said;
-    std::vector<const PlannedDocument*> passes;
     double lowest = 0, highest = 0;
-    for (const PlannedDocument& document : plan.documents)
-        if (document.sheets() > 0)
-            passes.push_back(&document);
     for (const SheetSelection& chosen : selection) {
-        if (chosen.pass < 1 || chosen.pass > int(passes.size()))
+        const auto found = std::find_if(plan.documents.begin(), plan.documents.end(),
+                                        [&](const PlannedDocument& d) { return d.pass > 0 && d.pass == chosen.pass; });
+        if (found == plan.documents.end())
             continue;
-        const PlannedDocument& pass = *passes[std::size_t(chosen.pass - 1)];
+        const PlannedDocument& pass = *found;
         PlannedDocument& document = documents.emplace_back();
         document.after = PlannedDocument::Turn;
+        document.pass = pass.pass;
         double low = 0, high = 0;
         int count = 0;
         for (const int sheet : chosen.sheets) {
@@ -289,6 +287,8 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
     const bool reversed = m_printer.lastPageFirst();
     const int count = int(document.pages.size());
     m_passPage = 0;
+    if (document.pass > 0)
+        m_pass = document.pass;
     for (int k = 0; k < count; ++k) {
         const PlannedPage& page = document.pages[std::size_t(reversed ? count - 1 - k : k)];
         if (!(reversed && page.numbers.empty())) {

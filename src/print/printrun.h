@@ -56,7 +56,7 @@ private:
     QString m_journalFailure;
     int m_passPage = 0; // the page of the pass being printed, from 1
     // The pass being printed and the numbers it holds so far, for a pass the printer refuses.
-    int m_pass = 1;
+    int m_pass = 1; // as the run numbers it, for a reprint too
     double m_passFirst = 0, m_passLast = 0;
     bool m_passEmpty = true;
     // Said when the run fails while a pass is handed over: how much of it did not print.

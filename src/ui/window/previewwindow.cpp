@@ -58,12 +58,11 @@ void PageView::setPlan(const PrintPlan* plan)
     m_pages.clear();
     // Only the pages that take a sheet: a short last gathering leaves no blank sheet.
     if (plan && plan->refusal.isEmpty()) {
-        int pass = 0;
         for (int d = 0; d < int(plan->documents.size()); ++d) {
-            const int sheets = plan->documents[std::size_t(d)].sheets();
-            pass += sheets > 0;
+            const PlannedDocument& document = plan->documents[std::size_t(d)];
+            const int sheets = document.sheets();
             for (int k = 0; k < sheets; ++k)
-                m_pages.push_back({d, k, sheets, pass});
+                m_pages.push_back({d, k, sheets, document.pass});
         }
     }
     layOut();
