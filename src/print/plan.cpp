@@ -120,6 +120,16 @@ int PlannedDocument::sheets() const
     return sheets;
 }
 
+QString PlannedDocument::afterText() const
+{
+    switch (after) {
+    case Turn: return QStringLiteral("Changez le papier de sens pour imprimer la suite.");
+    case End: return QStringLiteral("Fin du tirage.");
+    case Nothing: break;
+    }
+    return {};
+}
+
 int PrintPlan::passes() const
 {
     return int(std::count_if(documents.begin(), documents.end(), [](const PlannedDocument& d) { return d.pass > 0; }));

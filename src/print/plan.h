@@ -32,6 +32,8 @@ struct PlannedDocument {
 
     // The pages that take a sheet: a document ends with its last number.
     int sheets() const;
+    // What the run says after it: the turn prompt, "Fin du tirage.", or nothing.
+    QString afterText() const;
 };
 
 struct PrintPlan {

@@ -9,13 +9,6 @@
 
 namespace calvorigne {
 
-namespace {
-
-const QString turnPrompt = QStringLiteral("Changez le papier de sens pour imprimer la suite.");
-const QString endMessage = QStringLiteral("Fin du tirage.");
-
-} // namespace
-
 PrintRun::PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal)
     : m_layout(layout), m_printer(printer), m_dialogs(dialogs), m_journal(journal)
 {
@@ -309,13 +302,9 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
         return endDocument();
     endDocument(document.after == PlannedDocument::Turn);
     setUpPrinter();
-    if (document.after == PlannedDocument::End) {
-        m_dialogs.message(endMessage);
-    } else {
-        m_dialogs.message(turnPrompt);
-        if (ownRun)
-            write(Field::Page, QStringLiteral("0"));
-    }
+    m_dialogs.message(document.afterText());
+    if (document.after == PlannedDocument::Turn && ownRun)
+        write(Field::Page, QStringLiteral("0"));
 }
 
 } // namespace calvorigne

@@ -315,10 +315,10 @@ void Numero::connectHandlers()
     connect(List1->verticalScrollBar(), &QScrollBar::valueChanged, this, &Numero::List1_Scroll);
     connect(Lbl_Size, &ValueLabel::changed, this, &Numero::Lbl_Size_Change);
     connect(Chk_Bold, &QCheckBox::stateChanged, this, &Numero::Chk_Bold_Click);
-    for (Swatch* swatch : Picture1)
+    for (Swatch* swatch : Picture1) {
         connect(swatch, &Swatch::clicked, this, &Numero::Picture1_Click);
-    for (Swatch* swatch : Picture1)
-        connect(swatch, &Swatch::clicked, this, &Numero::parametersChanged);
+        connect(swatch, &Swatch::clicked, this, &Numero::parametersChanged); // once the ink is set
+    }
     for (GuideLine* line : {Line_X, Line_Y, Line_E})
         connect(line, &GuideLine::moved, this, qOverload<>(&QWidget::update));
 }

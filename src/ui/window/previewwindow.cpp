@@ -30,8 +30,6 @@ constexpr int gap = 16;       // around and between the pages, pixels
 constexpr int captionHeight = 22;
 constexpr int bandHeight = 40; // the turn instruction before a pass
 
-const QString turnText = QStringLiteral("Changez le papier de sens pour imprimer la suite.");
-
 // Without a printer of its own the view measures text on a 1200 dpi device, as a PDF file does.
 const QPaintDevice& stand_inMetrics()
 {
@@ -236,7 +234,7 @@ void PageView::paintEvent(QPaintEvent*)
         if (page > 0 && sheet.pass != m_pages[std::size_t(page - 1)].pass) {
             painter.setPen(palette().color(QPalette::BrightText));
             painter.drawText(QRect(left, y - bandHeight, viewport()->width(), bandHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                             turnText);
+                             m_plan->documents[std::size_t(m_pages[std::size_t(page - 1)].document)].afterText());
         }
         painter.setPen(palette().color(QPalette::BrightText));
         painter.drawText(QRect(left, y, viewport()->width(), captionHeight), Qt::AlignLeft | Qt::AlignVCenter, caption(page));
