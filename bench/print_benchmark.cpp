@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "core/numbers.h"
 #include "platform/dialogs.h"
+#include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"
 #include "ui/window/numero.h"
 #include "ui/window/previewwindow.h"
@@ -31,17 +32,24 @@ namespace {
 
 constexpr int folios = 10;
 
-// Answers every message at once; the run asks nothing else.
+// Answers every message at once; the run asks nothing else. The progress window is the real
+// one, as its cost belongs to the run.
 class Unattended : public Dialogs {
 public:
+    explicit Unattended(QtPrinter& printer) : m_real(printer) {}
     void message(const QString&) override {}
     bool question(const QString&) override { return true; }
-    int choice(const QString&, const QStringList& buttons) override { return int(buttons.size()) - 1; }
+    int choice(const QString&, const QStringList&, int safe) override { return safe; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
     bool wait(const QString&) override { return true; }
     void endWait() override {}
+    bool progress(const QString& text, int done, int total) override { return m_real.progress(text, done, total); }
+    void endProgress() override { m_real.endProgress(); }
     void printerDialog() override {}
     void setBusy(bool) override {}
+
+private:
+    QtDialogs m_real;
 };
 
 // The spacing that gives the wanted rows per page with no margins.
@@ -73,7 +81,7 @@ bool viaPrintRun(const QString& folder, int booklets, int rows)
 {
     QtPrinter printer;
     printer.device().setOutputFileName(folder + "/run.pdf");
-    Unattended dialogs;
+    Unattended dialogs(printer);
     Numero window(printer, dialogs, folder + "/Calvorigne.ini");
     Main(window);
     layOut(window, booklets, rows);
@@ -150,7 +158,7 @@ Measure measureInChild(const QString& program, const QString& mode, int booklets
 void previewTimes(const QString& folder)
 {
     QtPrinter printer;
-    Unattended dialogs;
+    Unattended dialogs(printer);
     Numero window(printer, dialogs, folder + "/Calvorigne.ini");
     Main(window);
     layOut(window, 9999, 3);

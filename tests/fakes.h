@@ -33,6 +33,7 @@ public:
     QStringList files;               // handed out by takeWrittenFiles
     bool toFiles = false;            // each ended document is a file of its own
     bool reversed = false;           // the user asked for the last page first
+    int copyCount = 1;
     mutable std::deque<JobState> jobStates; // what the print system says, one per question; Done after
 
     QStringList fontNames() const override { return fonts; }
@@ -89,12 +90,14 @@ public:
     }
     QString name() const override { return QStringLiteral("Test"); }
     bool lastPageFirst() const override { return reversed; }
+    int copies() const override { return copyCount; }
     void abortDocument() override
     {
         aborted = true;
         m_open = false;
     }
     QStringList takeWrittenFiles() override { return std::exchange(files, {}); }
+    bool writesFiles() const override { return toFiles; }
 
     // Every printed text, across documents and pages, in printing order.
     QStringList texts() const
@@ -125,6 +128,7 @@ public:
     QStringList messages, questions, prompts, waits;
     std::function<void()> whileMessageShown;
     std::function<bool(const QString&)> whileWaiting; // false stops the waiting
+    int stopAtPage = -1;                              // the run is stopped at this page of a pass
     int printerDialogs = 0;
     bool busy = false;
     int busyChanges = 0;
@@ -142,10 +146,10 @@ public:
         questions << text;
         return next(answers, false);
     }
-    int choice(const QString& text, const QStringList& buttons) override
+    int choice(const QString& text, const QStringList&, int safe) override
     {
         message(text);
-        return next(choices, int(buttons.size()) - 1);
+        return next(choices, safe);
     }
     std::optional<QString> textInput(const QString& prompt) override
     {
@@ -164,6 +168,8 @@ public:
         if (m_journal)
             *m_journal << QStringLiteral("end of wait");
     }
+    bool progress(const QString&, int done, int) override { return done != stopAtPage; }
+    void endProgress() override {}
     void printerDialog() override { ++printerDialogs; }
     void setBusy(bool b) override
     {

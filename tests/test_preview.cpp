@@ -155,19 +155,42 @@ private slots:
 
         f.printer.failAtText = f.printer.printedCount + 4; // on the second page of the first pass
         w.cmd_print_Click();
-        QFile file(QFileInfo(f.settingsPath).dir().filePath("Calvorigne-journal.csv"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QList<QStringList> lines;
-        while (!file.atEnd())
-            lines << journalFields(QString::fromUtf8(file.readLine()).trimmed());
+        const QList<QStringList> lines = f.journalLines();
         QCOMPARE(lines.size(), 6);
+        QVERIFY(bytesOf(f.journalPath()).startsWith("\xEF\xBB\xBF" "Date;Type;")); // for Excel
         QCOMPARE(lines[0].value(1), QString("Type"));
         QCOMPARE(lines[1].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2", "terminé"}));
         QCOMPARE(lines[2].mid(1), QStringList({"réimpression", "Test", "0002", "0012", "6", "2", "3", "1 + 2", "terminé"}));
-        QCOMPARE(lines[4].value(9), QString("échec à la page 1 : l'imprimante « Test » n'a pas accepté le document."));
+        QCOMPARE(lines[4].value(9), QString("échec au passage 2 (rien d'imprimé) : l'imprimante « Test » n'a pas accepté "
+                                            "le document."));
         QCOMPARE(lines[5].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2",
-                                               "échec à la page 2 : le papier est coincé."}));
+                                               "échec à la page 2 du passage 1 (rien d'imprimé) : le papier est coincé."}));
         QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0001 à 0012, le " + QDate::currentDate().toString("dd/MM/yyyy"));
+    }
+
+    // A journal of years, written elsewhere, without the mark and with its last line unended:
+    // the last complete run is found from the end, and the next line goes on a line of its own.
+    void anExistingJournalIsAppendedToAsItIs()
+    {
+        WindowFixture f;
+        QByteArray old = "Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;"
+                         "Numéros par page;Pages par passage;Résultat\r\n"
+                         "06/12/2025 14:02:00;tirage;Test;0001;0120;120;1;3;20 + 20;terminé\r\n";
+        for (int k = 0; k < 3000; ++k)
+            old += "06/12/2025 15:00:00;tirage;Test;0121;0240;120;1;3;20 + 20;échec au passage 1 (rien d'imprimé) : "
+                   "l'imprimante « Test » n'a pas accepté le document.\r\n";
+        old.chop(2);
+        writeBytes(f.journalPath(), old);
+        Numero& w = f.start();
+        QCOMPARE(w.Lbl_Debut->toolTip(), QString("Dernier tirage : 0001 à 0120, le 06/12/2025"));
+        layOutExample(w, "121", "12", "1");
+        w.cmd_print_Click();
+        QVERIFY(bytesOf(f.journalPath()).startsWith(old + "\r\n"));
+        const QList<QStringList> lines = f.journalLines();
+        QCOMPARE(lines.size(), 3003);
+        QVERIFY(lines[3001].value(9).startsWith("échec au passage 1"));
+        QCOMPARE(lines[3002].mid(1, 4), QStringList({"tirage", "Test", "0121", "0132"}));
+        QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0121 à 0132, le " + QDate::currentDate().toString("dd/MM/yyyy"));
     }
 };
 

@@ -160,6 +160,7 @@ private slots:
         QCOMPARE(other.Lbl_Debut->text(), QString("0001"));
         QCOMPARE(other.Lbl_page->text(), QString("0"));
         QCOMPARE(other.Lbl_Der->text(), QString("0000"));
+        QVERIFY(!QFile::exists(g.journalPath())); // no number, no line
     }
 
     void impossibleLayoutsAreRefusedBeforeAnythingIsPrinted()
@@ -196,15 +197,16 @@ private slots:
         Numero& w = f.start();
         layOutExample(w, "1", "12", "1");
         f.printer.toFiles = true;
-        f.printer.failAtText = 7; // in the second pass
+        f.printer.failAtText = 10; // on the second page of the second pass
         w.cmd_print_Click();
         QCOMPARE(f.dialogs.messages, QStringList({turn, "L'impression a échoué : le papier est coincé.\n"
-                                                        "Le passage 1 a été enregistré dans « Calvorigne-1.pdf »."}));
+                                                        "Le passage 1 a été enregistré dans « Calvorigne-1.pdf ».\n"
+                                                        "Le passage 2 (numéros 0007 à 0012) n'a pas été imprimé."}));
         QVERIFY(f.printer.aborted);
         QVERIFY(!f.dialogs.busy);
         QCOMPARE(w.Lbl_Debut->text(), QString("0001")); // nothing claims the run was complete
         QCOMPARE(w.Lbl_Der->text(), QString("0012"));
-        QCOMPARE(w.Lbl_page->text(), QString("0")); // set back by the turn prompt
+        QCOMPARE(w.Lbl_page->text(), QString("1")); // the first page of the second pass
 
         // A pass the printer does not take is named with its numbers.
         WindowFixture g;
@@ -216,51 +218,87 @@ private slots:
                                                         "le document.\nLe passage 2 (numéros 0007 à 0012) n'a pas été imprimé."}));
         QCOMPARE(refused.Lbl_Debut->text(), QString("0001"));
 
-        // Printed again, the run turns the stack after its own second page, and names only
-        // its own files.
+        // Printed again, the run counts its pages from its own first, not from what the failed
+        // run left, and names only its own files.
         f.printer.failAtText = -1;
         f.journal.clear();
+        QStringList counted;
+        f.dialogs.whileMessageShown = [&] { counted << w.Lbl_page->text(); };
         w.cmd_print_Click();
+        QCOMPARE(counted, QStringList({"2", "2", "0"}));
         QCOMPARE(f.journal, QStringList({"document 2", turn, "document 3", end,
                                          "Le tirage a été enregistré dans ces fichiers PDF :\n"
                                          "Calvorigne-2.pdf\nCalvorigne-3.pdf"}));
     }
 
-    // The turn prompt comes once the print system says the first pass is out, whatever it
-    // went through; a pass it abandons is a failure, and a stopped queue is said at the end.
-    void theTurnPromptWaitsForThePaper()
+    // Every pass is followed until the print system says it is printed: the turn prompt, the
+    // end and the journal's "terminé" come only then. A pass it abandons is a failure, and a
+    // pass the user stops following is said and journalled as such.
+    void everyPassIsFollowedToThePaper()
     {
         WindowFixture f;
         Numero& w = f.start();
         layOutExample(w, "1", "12", "1");
-        JobState printing{JobState::Printing, 1, {}};
-        JobState stopped{JobState::Stopped, -1, "plus de papier"};
-        f.printer.jobStates = {{JobState::Queued, -1, {}}, printing, stopped, {}, stopped};
+        f.printer.copyCount = 2;
+        const JobState stopped{JobState::Stopped, -1, "plus de papier"};
+        f.printer.jobStates = {{JobState::Queued, -1, {}}, {JobState::Printing, 3, {}}, stopped, {},
+                               {JobState::Printing, -1, {}}, {}};
         w.cmd_print_Click();
         QCOMPARE(f.journal, QStringList({"document 1", "Le passage 1 attend son tour dans la file de l'imprimante « Test ».",
-                                         "Impression du passage 1… (page 1 sur 2)",
+                                         "Impression du passage 1… (page 3 sur 4)",
                                          "L'imprimante « Test » est arrêtée (plus de papier) : le passage 1 attend dans sa "
-                                         "file. Remettez-la en marche ; le retournement du paquet vous sera demandé une "
-                                         "fois le passage imprimé.",
-                                         "end of wait", turn, "document 2", end,
-                                         "Le tirage attend dans la file de l'imprimante « Test », qui est arrêtée : il "
-                                         "s'imprimera quand elle sera remise en marche."}));
+                                         "file. Remettez-la en marche ; la suite vous sera demandée une fois le passage "
+                                         "imprimé.",
+                                         "end of wait", turn, "document 2", "Impression du passage 2…", "end of wait", end}));
+        QCOMPARE(f.journalLines().last().value(9), QString("terminé"));
 
-        // The user may stop waiting: the prompt comes at once.
-        f.journal.clear();
-        f.printer.jobStates = {{JobState::Held, -1, {}}, {JobState::Held, -1, {}}};
+        // The last pass aborted once taken: nothing moves on.
+        f.dialogs.messages.clear();
+        f.printer.jobStates = {{}, {JobState::Failed, -1, "bourrage"}};
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList({turn, "L'impression a échoué : l'imprimante « Test » a abandonné le "
+                                                        "passage 2 (bourrage).\nLe passage 2 (numéros 0019 à 0024) n'a "
+                                                        "peut-être pas été imprimé en entier."}));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+        QCOMPARE(f.journalLines().last().value(9), QString("échec au passage 2 (passage 1 imprimé, passage 2 peut-être en "
+                                                           "partie) : l'imprimante « Test » a abandonné le passage 2 "
+                                                           "(bourrage)."));
+
+        // Waiting given up on a stopped queue: the run ends as asked, and says so.
+        f.dialogs.messages.clear();
+        f.printer.jobStates = {{}, stopped};
         f.dialogs.whileWaiting = [](const QString&) { return false; };
         w.cmd_print_Click();
-        QCOMPARE(f.journal.mid(0, 4), QStringList({"document 3", "Le passage 1 est retenu dans la file de l'imprimante "
-                                                   "« Test » : libérez-le pour qu'il s'imprime.", "end of wait", turn}));
-
-        f.dialogs.messages.clear();
-        f.printer.jobStates = {{JobState::Failed, -1, "bourrage"}};
-        w.cmd_print_Click();
-        QCOMPARE(f.dialogs.messages, QStringList({"L'impression a échoué : l'imprimante « Test » a abandonné le passage 1 "
-                                                  "(bourrage).\nLe passage 1 (numéros 0025 à 0030) n'a peut-être pas été "
-                                                  "imprimé en entier."}));
+        QCOMPARE(f.dialogs.messages, QStringList({turn, end + "\n\nLe passage 2 a été envoyé à l'imprimante « Test » mais "
+                                                              "n'est pas encore imprimé : l'imprimante est arrêtée."}));
+        QCOMPARE(f.journalLines().last().value(9), QString("envoyé, non suivi"));
         QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+
+        // Given up on the first pass: the prompt says the stack is not out yet.
+        f.dialogs.messages.clear();
+        f.printer.jobStates = {{JobState::Held, -1, {}}};
+        w.cmd_print_Click();
+        QVERIFY2(f.dialogs.messages.value(0).startsWith(turn + "\n\nLe passage 1 a été envoyé à l'imprimante « Test » mais "
+                                                               "n'est pas encore imprimé : il est retenu dans la file.\n"
+                                                               "Ne retournez le paquet"),
+                 qPrintable(f.dialogs.messages.value(0)));
+    }
+
+    // A long run shows its progress; stopping it keeps the first number and says what printed.
+    void aRunCanBeStopped()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        f.printer.toFiles = true;
+        f.dialogs.whileMessageShown = [&] { f.dialogs.stopAtPage = 1; };
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList({turn, "Tirage arrêté à la page 1 du passage 2.\nLe passage 1 a été "
+                                                        "enregistré dans « Calvorigne-1.pdf ».\nLe passage 2 (numéros "
+                                                        "0007 à 0012) n'a pas été imprimé."}));
+        QVERIFY(f.printer.aborted && f.printer.documents.size() == 1);
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
+        QCOMPARE(f.journalLines().last().value(9), QString("arrêté à la page 1 du passage 2 (passage 1 enregistré)"));
     }
 
     void theInkReachesThePrinterAndFilesAreNamed()

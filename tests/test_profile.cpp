@@ -59,6 +59,7 @@ private slots:
         QCOMPARE(read(file, "Pos", "Y").text, QByteArray("30"));   // CR alone, no final break
         QCOMPARE(read(file, "Font", "stray").count, 0u);           // before any section
         QCOMPARE(read(path("missing.ini"), "Font", "Name", 40, " dflt ").text, QByteArray(" dflt"));
+        QCOMPARE(read(path("missing.ini"), "Font", "Name", 40, "\"x\" ").text, QByteArray("x"));
         QCOMPARE(read(file, "Nowhere", "Name").count, 0u);
     }
 
@@ -76,7 +77,8 @@ private slots:
         QTest::newRow("unmatched quotes") << QByteArray("[Font]\r\nName=\"Arial'\r\n") << QByteArray("Font") << QByteArray("Name") << QByteArray("\"Arial'");
         QTest::newRow("blanks in the file's names") << QByteArray("[ Pos ]\r\n E = \"90\"\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("90");
         QTest::newRow("blanks in the caller's names") << QByteArray("[Pos]\r\nE=90\r\n") << QByteArray(" Pos ") << QByteArray(" E ") << QByteArray("90");
-        QTest::newRow("a line without =") << QByteArray("[Pos]\r\nE\r\nX=3\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("");
+        QTest::newRow("a line without = is no value") << QByteArray("[Pos]\r\nE\r\nX=3\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("absent");
+        QTest::newRow("a key not there") << QByteArray("[Pos]\r\n") << QByteArray("Pos") << QByteArray("E") << QByteArray("absent");
     }
     void readingFollowsWindows()
     {
@@ -86,7 +88,7 @@ private slots:
         QFETCH(QByteArray, expected);
         const QString name = path("rules.ini");
         writeBytes(name, file);
-        const Read got = read(name, section.constData(), key.constData(), 40, "absent");
+        const Read got = read(name, section.constData(), key.constData(), 40, "'absent'"); // a default in quotes is read without them
         QCOMPARE(got.text, expected);
         QCOMPARE(got.count, DWORD(expected.size()));
     }
@@ -99,7 +101,7 @@ private slots:
         QTest::addColumn<QByteArray>("value"); // "-" for none
         QTest::addColumn<QByteArray>("after");
         const QByteArray closed = "[Pos]\r\nX=1\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n";
-        QTest::newRow("new key after the last key") << closed << QByteArray("Y") << QByteArray("2") << QByteArray("[Pos]\r\nX=1\r\nY=2\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n");
+        QTest::newRow("new key at the end of its section") << closed << QByteArray("Y") << QByteArray("2") << QByteArray("[Pos]\r\nX=1\r\n\r\n; fin\r\nY=2\r\n[Font]\r\nName=A\r\n");
         QTest::newRow("a line without = is replaced") << QByteArray("[Pos]\r\nY\r\nX=1\r\n") << QByteArray("Y") << QByteArray("2") << QByteArray("[Pos]\r\nY=2\r\nX=1\r\n");
         QTest::newRow("null value deletes the key") << closed << QByteArray("X") << QByteArray("-") << QByteArray("[Pos]\r\n\r\n; fin\r\n[Font]\r\nName=A\r\n");
         QTest::newRow("null key deletes the section") << closed << QByteArray("-") << QByteArray("-") << QByteArray("[Font]\r\nName=A\r\n");
@@ -140,7 +142,7 @@ private slots:
         QVERIFY(write(file, "Other", "B", "2"));
         QVERIFY(write(file, "Marges", "H", " 5"));
         QCOMPARE(bytesOf(file), QByteArray("; mes réglages\r\n[FONT]\r\nname=Courier\r\n\r\n[Pos]\nx=20\nKeep=me\n"
-                                           "Y= 30\r\n\n[Other]\r\nA=1\r\nB=2\r\n[Marges]\r\nH= 5\r\n"));
+                                           "\nY= 30\r\n[Other]\r\nA=1\r\nB=2\r\n[Marges]\r\nH= 5\r\n"));
     }
 
     void oddBytesNeitherCrashNorSpreadToOtherKeys()

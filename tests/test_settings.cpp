@@ -1,15 +1,20 @@
+#include "app/instance.h"
 #include "app/settings.h"
 #include "files.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <memory>
 #include <QTest>
+#include <cstdlib>
 #include <cstring>
 
 using namespace calvorigne;
@@ -175,6 +180,15 @@ private slots:
         }
         qInfo("%d of 50 saves were killed before they ended (a save takes %lld ms)", cut, duration);
 
+        // The next start removes what killed saves and runs left, and nothing else.
+        const QTemporaryDir documents;
+        for (const QString& file : {documents.filePath(".Calvorigne-a1B2c3.pdf"), documents.filePath("Calvorigne.pdf"),
+                                    dir.filePath(".killed.ini.Ab12Cd"), dir.filePath(".killed.ini.notes")})
+            writeBytes(file, "x");
+        removeLeftovers(path, documents.path());
+        QCOMPARE(QDir(dir.path()).entryList({".*killed.ini.*"}, QDir::Files | QDir::Hidden), QStringList(".killed.ini.notes"));
+        QCOMPARE(QDir(documents.path()).entryList(QDir::Files | QDir::Hidden), QStringList("Calvorigne.pdf"));
+
         const QString link = dir.filePath("link.ini");
         writeBytes(dir.filePath("real.ini"), old);
         QVERIFY(QFile::link(dir.filePath("real.ini"), link));
@@ -183,6 +197,23 @@ private slots:
         QCOMPARE(bytesOf(dir.filePath("real.ini")), saved);
     }
 #endif
+
+    // A second start finds the first and calls it forward; a lock left by a crash is no one's.
+    void oneInstanceAtATime()
+    {
+        const QString folder = dir.filePath("instance");
+        QProcess crashed;
+        crashed.start(thisProgram, {"--crash-holding", folder});
+        QVERIFY(crashed.waitForFinished() && crashed.exitCode() == 0);
+        QVERIFY(QFile::exists(folder + "/.Calvorigne.lock"));
+        Instance first(folder);
+        QVERIFY(first.isFirst());
+        const Instance second(folder);
+        QVERIFY(!second.isFirst());
+        QSignalSpy called(&first, &Instance::called);
+        second.callFirst();
+        QVERIFY(called.wait(5000));
+    }
 
 #ifdef _WIN32
     // Through kernel32's own functions, in C:\Windows and then in the user's VirtualStore copy.
@@ -228,11 +259,17 @@ private slots:
 };
 
 // Run as "test_settings --save PATH", the program saves the foliated layout into PATH and
-// ends: the child process of the test that kills saves half way.
+// ends: the child process of the test that kills saves half way. With "--crash-holding
+// FOLDER" it takes the instance lock there and ends as a crash would, leaving the lock.
 int main(int argc, char* argv[])
 {
     if (argc == 3 && std::strcmp(argv[1], "--save") == 0)
         return writeSettings(QFile::decodeName(argv[2]), foliatedLayout()) ? 0 : 1;
+    QCoreApplication application(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--crash-holding") == 0) {
+        const Instance held(QFile::decodeName(argv[2]));
+        std::_Exit(held.isFirst() ? 0 : 1);
+    }
     thisProgram = QFileInfo(QFile::decodeName(argv[0])).absoluteFilePath();
     TestSettings test;
     return QTest::qExec(&test, argc, argv);

@@ -1,6 +1,9 @@
 #include "app/settings.h"
+#include "platform/qtdialogs.h"
+#include "platform/qtprinter.h"
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -8,6 +11,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <optional>
 
 using namespace calvorigne;
@@ -268,6 +272,18 @@ private slots:
         installFrenchTranslations(*QCoreApplication::instance());
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("&Oui"));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Annuler"));
+    }
+
+    // Escape in a box of choices is the safe choice, never the last button.
+    void escapeInAChoiceLosesNothing()
+    {
+        QtPrinter printer;
+        QtDialogs dialogs(printer);
+        QTimer::singleShot(0, [] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+        });
+        QCOMPARE(dialogs.choice("?", {"Réessayer", "Revenir à la fenêtre", "Quitter sans enregistrer"}, 1), 1);
     }
 
     void printerPropertiesOpensThePrinterDialog()

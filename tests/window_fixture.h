@@ -2,6 +2,7 @@
 // settings file in a temporary folder.
 #pragma once
 
+#include "app/journal.h"
 #include "app/startup.h"
 #include "fakes.h"
 #include "files.h"
@@ -22,6 +23,18 @@ struct WindowFixture {
     std::unique_ptr<Numero> window;
 
     void writeSettingsFile(const QByteArray& bytes) { writeBytes(settingsPath, bytes); }
+
+    QString journalPath() const { return dir.filePath("Calvorigne-journal.csv"); }
+    // The run journal's lines, split into fields.
+    QList<QStringList> journalLines() const
+    {
+        QFile file(journalPath());
+        QList<QStringList> lines;
+        if (file.open(QIODevice::ReadOnly))
+            while (!file.atEnd())
+                lines << journalFields(QString::fromUtf8(file.readLine()).trimmed());
+        return lines;
+    }
 
     // Builds the window and runs the start-up on it.
     Numero& start()

@@ -31,6 +31,9 @@ public:
     std::optional<JournalEntry> lastRun() const;
 
 private:
+    // The line as a complete run, if it is one.
+    static std::optional<JournalEntry> completeRun(const QByteArray& line);
+
     QString m_path;
 };
 

@@ -1,3 +1,4 @@
+#include "app/instance.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "platform/qtdialogs.h"
@@ -5,6 +6,7 @@
 #include "ui/window/numero.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[])
 {
@@ -15,7 +17,21 @@ int main(int argc, char* argv[])
 
     calvorigne::QtPrinter printer;
     calvorigne::QtDialogs dialogs(printer);
-    calvorigne::Numero window(printer, dialogs, calvorigne::defaultSettingsPath());
+    const QString settings = calvorigne::defaultSettingsPath();
+    calvorigne::Instance instance(QFileInfo(calvorigne::besideSettings(settings, QStringLiteral(".Calvorigne.lock"))).absolutePath());
+    if (!instance.isFirst()) {
+        dialogs.message(QStringLiteral("Calvorigne est déjà ouvert."));
+        instance.callFirst();
+        return 0;
+    }
+    calvorigne::removeLeftovers(settings, printer.documentsFolder());
+
+    calvorigne::Numero window(printer, dialogs, settings);
+    QObject::connect(&instance, &calvorigne::Instance::called, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.raise();
+        window.activateWindow();
+    });
     calvorigne::Main(window);
     return QApplication::exec();
 }

@@ -32,7 +32,8 @@ void Numero::cmd_end_Click()
                 QStringLiteral("Les paramètres n'ont pas pu être enregistrés dans « %1 » : %2.")
                     .arg(QDir::toNativeSeparators(m_settingsPath), cause),
                 {QStringLiteral("Réessayer"), QStringLiteral("Revenir à la fenêtre"),
-                 QStringLiteral("Quitter sans enregistrer")});
+                 QStringLiteral("Quitter sans enregistrer")},
+                1);
             if (answer == 1)
                 return;
             if (answer != 0)

@@ -16,15 +16,19 @@ public:
     virtual void message(const QString& text) = 0;
     // A question with Yes (the default) and No; true for Yes.
     virtual bool question(const QString& text) = 0;
-    // A message with buttons of its own, the first the default; the index of the one chosen,
-    // the last when the box is closed.
-    virtual int choice(const QString& text, const QStringList& buttons) = 0;
+    // A message with buttons of its own, the first the default; the index of the one chosen.
+    // Escape or closing the box gives the safe one, the choice that loses nothing.
+    virtual int choice(const QString& text, const QStringList& buttons, int safe) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
     // A small window saying what the run waits for, with a button to stop waiting; it stays
     // until endWait(). Returns after a short while, false once the user has stopped waiting.
     virtual bool wait(const QString& text) = 0;
     virtual void endWait() = 0;
+    // A window showing how far a long print has gone, once it has lasted a moment, with a
+    // button to stop it; false once the user has asked to stop. It stays until endProgress().
+    virtual bool progress(const QString& text, int done, int total) = 0;
+    virtual void endProgress() = 0;
     // The printer dialog on the program's one printer.
     virtual void printerDialog() = 0;
     // The hourglass while a print run holds the program, the arrow otherwise.

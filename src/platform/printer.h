@@ -31,7 +31,8 @@ struct JobState {
         Queued,   // waiting its turn behind other jobs
         Stopped,  // the printer is stopped: the job waits in its queue
         Held,     // held in the queue until someone releases it
-        Failed,   // aborted or cancelled
+        Failed,   // aborted, cancelled or lost
+        Unknown,  // the print system does not answer
     };
     Stage stage = Done;
     int pagesPrinted = -1; // -1 where the system does not count them
@@ -74,6 +75,14 @@ public:
     virtual void printText(const QString& text) = 0;
     // Whether the user asked for each document's pages last first.
     virtual bool lastPageFirst() const { return false; }
+    // How many times the print system prints each document.
+    virtual int copies() const { return 1; }
+    // Between these, every document goes where the first would have gone: a printer that
+    // disappears is a failure, never a switch to files.
+    virtual void startRun() {}
+    virtual void endRun() {}
+    // Whether the documents of the run become files rather than paper.
+    virtual bool writesFiles() const = 0;
     // Takes effect only when something is printed after it.
     virtual void newPage() = 0;
     // Hands the open document, if it has a page, to the print system as one job.

@@ -73,9 +73,15 @@ std::optional<int> acceptedJob(const QString& printer, const QString& title)
 JobState jobState(const QString& printer, int job)
 {
     JobState state;
-    const PrinterHandle queue(printer);
-    if (job <= 0 || !queue.handle)
+    if (job <= 0)
         return state;
+    const PrinterHandle queue(printer);
+    if (!queue.handle) {
+        state.stage = JobState::Failed;
+        state.reason = QStringLiteral("la file d'impression a été supprimée");
+        return state;
+    }
+    // A job the spooler no longer lists was printed: it forgets them once they are out.
     const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
         return GetJobW(queue.handle, DWORD(job), 1, data, size, needed);
     });
@@ -132,6 +138,20 @@ JobState jobState(const QString& printer, int job)
     static const char* const wanted[] = {"job-state", "job-impressions-completed", "job-printer-state-message"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    const ipp_status_t status = cupsLastError();
+    const QByteArray queue = printer.toUtf8();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+    if (!response || status == IPP_STATUS_ERROR_NOT_FOUND) {
+        ippDelete(response);
+        // A job the scheduler no longer knows went with its queue, or was printed and forgotten.
+        if (status == IPP_STATUS_ERROR_NOT_FOUND && !dest) {
+            state.stage = JobState::Failed;
+            state.reason = QStringLiteral("la file d'impression a été supprimée");
+        } else if (status != IPP_STATUS_ERROR_NOT_FOUND)
+            state.stage = JobState::Unknown;
+        cupsFreeDests(dest ? 1 : 0, dest);
+        return state;
+    }
     ipp_attribute_t* stage = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
     ipp_attribute_t* pages = ippFindAttribute(response, "job-impressions-completed", IPP_TAG_INTEGER);
     ipp_attribute_t* message = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT);
@@ -142,7 +162,7 @@ JobState jobState(const QString& printer, int job)
 
     // A stopped printer holds its jobs, pending or started.
     bool stopped = false;
-    if (cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr)) {
+    if (dest) {
         stopped = qstrcmp(cupsGetOption("printer-state", dest->num_options, dest->options), "5") == 0;
         if (state.reason.isEmpty())
             state.reason = QString::fromUtf8(cupsGetOption("printer-state-message", dest->num_options, dest->options));

@@ -120,11 +120,11 @@ std::optional<std::string_view> sectionName(std::string_view line)
 
 struct Entry {
     std::string_view name;
-    std::string_view value;
+    std::optional<std::string_view> value; // none for a line without "=", which reads as absent
 };
 
-// A key line; one without "=" is a key of that name with an empty value. Blank lines and
-// comments are not keys.
+// A key line; one without "=" names a key but holds no value. Blank lines and comments are not
+// keys.
 std::optional<Entry> keyEntry(std::string_view line)
 {
     const std::string_view trimmed = trim(line);
@@ -132,15 +132,14 @@ std::optional<Entry> keyEntry(std::string_view line)
         return std::nullopt;
     const std::size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos)
-        return Entry{trimmed, {}};
+        return Entry{trimmed, std::nullopt};
     return Entry{trim(trimmed.substr(0, equals)), trim(trimmed.substr(equals + 1))};
 }
 
-// Where a key stands: the line of its section header, of its own line, of the section's last
-// key (the place for a new one) and the line that ends the section. Only the first section
-// of a name counts.
+// Where a key stands: the line of its section header, of its own line, and the line that ends
+// the section (a new key goes just before it). Only the first section of a name counts.
 struct Place {
-    std::optional<std::size_t> section, key, lastKey;
+    std::optional<std::size_t> section, key;
     std::size_t end = 0;
 };
 
@@ -162,11 +161,8 @@ Place locate(const std::vector<Line>& lines, std::string_view section, std::stri
         }
         if (!inside)
             continue;
-        if (const auto entry = keyEntry(lines[i].text)) {
-            place.lastKey = i;
-            if (!place.key && sameName(entry->name, key))
-                place.key = i;
-        }
+        if (const auto entry = keyEntry(lines[i].text); entry && !place.key && sameName(entry->name, key))
+            place.key = i;
     }
     return place;
 }
@@ -269,7 +265,7 @@ bool replaceFile(const fs::path& target, const std::string& content)
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
                                DWORD size, LPCSTR fileName)
 {
-    const std::string_view fallback = trimEnd(defaultValue ? defaultValue : "");
+    const std::string_view fallback = unquote(trimEnd(defaultValue ? defaultValue : ""));
     if (!fileName)
         return copyOut(fallback, buffer, size);
     const auto content = readFile(fileName);
@@ -279,9 +275,8 @@ DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, 
     const Place place = locate(lines, trim(section), key ? trim(key) : std::string_view());
     if (!key)
         return copyList(keyNames(lines, place), buffer, size);
-    if (!place.key)
-        return copyOut(fallback, buffer, size);
-    return copyOut(unquote(keyEntry(lines[*place.key].text)->value), buffer, size);
+    const std::optional<std::string_view> value = place.key ? keyEntry(lines[*place.key].text)->value : std::nullopt;
+    return copyOut(value ? unquote(*value) : fallback, buffer, size);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR sectionText, LPCSTR keyText, LPCSTR value, LPCSTR fileName)
@@ -319,10 +314,11 @@ BOOL WritePrivateProfileStringA(LPCSTR sectionText, LPCSTR keyText, LPCSTR value
     } else {
         const std::string keyLine = std::string(key) + "=" + value;
         if (place.section) {
-            const std::size_t after = place.lastKey.value_or(*place.section);
-            if (lines[after].ending.empty())
-                lines[after].ending = newline;
-            lines.insert(lines.begin() + std::ptrdiff_t(after + 1), Line{keyLine, std::string(newline)});
+            // At the section's very end, after any blank line or comment that closes it.
+            Line& before = lines[place.end - 1];
+            if (before.ending.empty())
+                before.ending = newline;
+            lines.insert(lines.begin() + std::ptrdiff_t(place.end), Line{keyLine, std::string(newline)});
         } else {
             if (!lines.empty() && lines.back().ending.empty())
                 lines.back().ending = newline;

@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 namespace calvorigne {
 
@@ -33,7 +34,7 @@ bool QtDialogs::question(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-int QtDialogs::choice(const QString& text, const QStringList& buttons)
+int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
     QList<QAbstractButton*> added;
@@ -42,10 +43,11 @@ int QtDialogs::choice(const QString& text, const QStringList& buttons)
     if (added.isEmpty())
         return -1;
     box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
-    box.setEscapeButton(added.last());
+    safe = std::clamp(safe, 0, int(added.size()) - 1);
+    box.setEscapeButton(added[safe]);
     box.exec();
     const qsizetype chosen = added.indexOf(box.clickedButton());
-    return int(chosen < 0 ? added.size() - 1 : chosen);
+    return chosen < 0 ? safe : int(chosen);
 }
 
 std::optional<QString> QtDialogs::textInput(const QString& prompt)
@@ -84,6 +86,35 @@ bool QtDialogs::wait(const QString& text)
 void QtDialogs::endWait()
 {
     delete m_wait;
+}
+
+bool QtDialogs::progress(const QString& text, int done, int total)
+{
+    if (!m_progress) {
+        m_progress = new QProgressDialog(QString(), QStringLiteral("Arrêter"), 0, total, QApplication::activeWindow());
+        // Not the bare application title: this window is no message box.
+        m_progress->setWindowTitle(QStringLiteral("%1 – impression").arg(title));
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setMinimumDuration(1000);
+        m_progress->setAutoReset(false);
+        m_progress->setAutoClose(false);
+        m_progress->setMinimumWidth(360);
+        m_progress->setValue(0);
+        m_sinceProgress.start();
+    }
+    // Each update lets the window answer; a few times a second is enough, and keeps long runs fast.
+    if (m_sinceProgress.elapsed() >= 50 || done == total) {
+        m_sinceProgress.restart();
+        m_progress->setMaximum(total);
+        m_progress->setLabelText(text);
+        m_progress->setValue(done);
+    }
+    return !m_progress->wasCanceled();
+}
+
+void QtDialogs::endProgress()
+{
+    delete m_progress;
 }
 
 void QtDialogs::printerDialog()

@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
 
@@ -17,10 +18,12 @@ public:
 
     void message(const QString& text) override;
     bool question(const QString& text) override;
-    int choice(const QString& text, const QStringList& buttons) override;
+    int choice(const QString& text, const QStringList& buttons, int safe) override;
     std::optional<QString> textInput(const QString& prompt) override;
     bool wait(const QString& text) override;
     void endWait() override;
+    bool progress(const QString& text, int done, int total) override;
+    void endProgress() override;
     void printerDialog() override;
     void setBusy(bool busy) override;
 
@@ -28,6 +31,8 @@ private:
     QtPrinter& m_printer;
     bool m_busy = false;
     QPointer<QProgressDialog> m_wait;
+    QPointer<QProgressDialog> m_progress;
+    QElapsedTimer m_sinceProgress;
 };
 
 } // namespace calvorigne

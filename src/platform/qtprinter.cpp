@@ -41,6 +41,8 @@ QStringList QtPrinter::fontNames() const
 
 bool QtPrinter::writesOwnPdf() const
 {
+    if (m_runOwnPdf)
+        return *m_runOwnPdf;
     const QString current = m_printer.outputFileName();
     const QString usersFile = current != m_fileWeChose ? current : m_userFile;
     return usersFile.isEmpty() && !hasPrinter();
@@ -153,6 +155,29 @@ QString QtPrinter::nextFileName(const QString& wanted) const
     return name;
 }
 
+void QtPrinter::startRun()
+{
+    m_runOwnPdf.reset();
+    m_runOwnPdf = writesOwnPdf();
+    m_runPrinter = m_printer.printerName();
+}
+
+void QtPrinter::endRun()
+{
+    m_runOwnPdf.reset();
+}
+
+bool QtPrinter::writesFiles() const
+{
+    const QString current = m_printer.outputFileName();
+    return writesOwnPdf() || !(current != m_fileWeChose ? current : m_userFile).isEmpty();
+}
+
+int QtPrinter::copies() const
+{
+    return m_printer.copyCount();
+}
+
 void QtPrinter::openDocument()
 {
     // Where this document goes: a file the user chose (once), the next free file beside it,
@@ -174,6 +199,10 @@ void QtPrinter::openDocument()
     }
     // The file is written under a fresh name of its own beside its target, created here so
     // that nothing planted under that name is followed.
+    // The printer the run started on prints all of it, or the pass fails: its sheets must not
+    // go anywhere else unseen.
+    if (file.isEmpty() && m_runOwnPdf && QPrinterInfo::printerInfo(m_runPrinter).isNull())
+        throw PrinterError(QStringLiteral("l'imprimante « %1 » n'est plus disponible.").arg(m_runPrinter));
     QString part;
     if (!file.isEmpty()) {
         QTemporaryFile created(QFileInfo(file).dir().filePath(QStringLiteral(".Calvorigne-XXXXXX.pdf")));

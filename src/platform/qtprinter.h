@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPrinter>
+#include <optional>
 
 namespace calvorigne {
 
@@ -39,6 +40,10 @@ public:
     void endDocument() override;
     JobState lastJob() const override;
     bool lastPageFirst() const override;
+    int copies() const override;
+    void startRun() override;
+    void endRun() override;
+    bool writesFiles() const override;
     QString name() const override;
     void abortDocument() override;
     QStringList takeWrittenFiles() override;
@@ -78,6 +83,9 @@ private:
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;
     QStringList m_written;
+    // During a run, where its documents go, fixed at its start.
+    std::optional<bool> m_runOwnPdf;
+    QString m_runPrinter;
 };
 
 } // namespace calvorigne

@@ -224,7 +224,7 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
 {
     const QRectF sheet = printer.sheet();
     const QRectF printable = printer.printable();
-    int off = 0, unprintable = 0, load = 0;
+    int off = 0, unprintable = 0, overlapping = 0, load = 0;
     // Digits share one width in most fonts: one cell for each length of text.
     std::map<qsizetype, QSizeF> cells;
     auto cell = [&](const QString& text) {
@@ -235,14 +235,22 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
     };
     for (const PlannedDocument& document : plan.documents) {
         load = std::max(load, document.sheets());
-        for (const PlannedPage& page : document.pages)
+        for (const PlannedPage& page : document.pages) {
+            QRectF above;
+            bool aboveCounted = false;
             for (const PlacedNumber& number : page.numbers) {
                 const QRectF box(QPointF(number.left, number.top), cell(number.text));
                 if (!sheet.contains(box))
                     ++off;
                 else if (!printable.contains(box))
                     ++unprintable;
+                // Rows closer than the digits are high print on top of each other.
+                const bool overlaps = !above.isNull() && box.intersects(above);
+                overlapping += overlaps ? (aboveCounted ? 1 : 2) : 0;
+                aboveCounted = overlaps;
+                above = box;
             }
+        }
     }
     const QLocale french(QLocale::French);
     QStringList warnings;
@@ -255,6 +263,9 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
                          ? QStringLiteral("1 numéro tombe dans la marge que l'imprimante ne peut pas imprimer.")
                          : QStringLiteral("%1 numéros tombent dans la marge que l'imprimante ne peut pas imprimer.")
                                .arg(french.toString(unprintable)));
+    if (overlapping > 0)
+        warnings << QStringLiteral("%1 numéros se chevauchent : l'écart entre deux numéros est plus petit que leur hauteur.")
+                        .arg(french.toString(overlapping));
     if (load > 1000 && plan.refusal.isEmpty())
         warnings << QStringLiteral("Ce tirage demande %1 : plus de 1 000.").arg(sheets(load));
     return warnings;

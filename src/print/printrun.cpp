@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <utility>
 
 namespace calvorigne {
 
@@ -37,27 +38,30 @@ QString PrintRun::passNumbers() const
         .arg(padNumber(m_passFirst, QStringLiteral("0000")), padNumber(m_passLast, QStringLiteral("0000")));
 }
 
-void PrintRun::endDocument(bool waitForPaper)
+void PrintRun::endDocument()
 {
-    if (!m_passEmpty)
-        m_unprinted = passNumbers() + QStringLiteral(" n'a pas été imprimé.");
+    m_phase = Phase::HandingOver;
+    m_dialogs.endProgress();
     m_printer.endDocument();
-    if (!m_passEmpty && waitForPaper) {
-        m_unprinted = passNumbers() + QStringLiteral(" n'a peut-être pas été imprimé en entier.");
-        waitUntilPrinted();
-    }
-    m_unprinted.clear();
-    m_passEmpty = true;
+    m_phase = Phase::Following;
+    const bool followed = waitUntilPrinted();
+    m_unfollowed = m_unfollowed || !followed;
+    m_done << QStringLiteral("passage %1 %2").arg(m_pass).arg(m_printer.writesFiles() ? QStringLiteral("enregistré")
+                                                              : followed                ? QStringLiteral("imprimé")
+                                                                                        : QStringLiteral("envoyé"));
+    m_phase = Phase::Drawing;
 }
 
-// The stack can only be turned once the pass is out of the printer: a prompt answered while
-// the job still waits would send the next pass behind it onto the same side.
-void PrintRun::waitUntilPrinted()
+// A pass is printed once the print system says so: the stack is turned, and the run called
+// complete, only then. A prompt answered while the job still waits would send the next pass
+// behind it onto the same side.
+bool PrintRun::waitUntilPrinted()
 {
     const QString printer = m_printer.name();
-    const QString pages = QString::number(m_passPage);
-    bool waited = false;
-    for (JobState job = m_printer.lastJob(); job.stage != JobState::Done; job = m_printer.lastJob()) {
+    const QString pages = QString::number(m_passPages * std::max(1, m_printer.copies()));
+    bool waited = false, followed = true;
+    JobState job = m_printer.lastJob();
+    for (; job.stage != JobState::Done; job = m_printer.lastJob()) {
         const QString why = job.reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(job.reason);
         QString text;
         switch (job.stage) {
@@ -67,8 +71,7 @@ void PrintRun::waitUntilPrinted()
             throw PrinterError(QStringLiteral("l'imprimante « %1 » a abandonné le passage %2%3.").arg(printer).arg(m_pass).arg(why));
         case JobState::Stopped:
             text = QStringLiteral("L'imprimante « %1 » est arrêtée%2 : le passage %3 attend dans sa file. "
-                                  "Remettez-la en marche ; le retournement du paquet vous sera demandé "
-                                  "une fois le passage imprimé.")
+                                  "Remettez-la en marche ; la suite vous sera demandée une fois le passage imprimé.")
                        .arg(printer, why).arg(m_pass);
             break;
         case JobState::Held:
@@ -79,6 +82,10 @@ void PrintRun::waitUntilPrinted()
         case JobState::Queued:
             text = QStringLiteral("Le passage %1 attend son tour dans la file de l'imprimante « %2 ».").arg(m_pass).arg(printer);
             break;
+        case JobState::Unknown:
+            text = QStringLiteral("Le système d'impression ne répond pas : on ne sait pas si le passage %1 est imprimé.")
+                       .arg(m_pass);
+            break;
         default:
             text = job.pagesPrinted < 0
                        ? QStringLiteral("Impression du passage %1…").arg(m_pass)
@@ -86,11 +93,27 @@ void PrintRun::waitUntilPrinted()
             break;
         }
         waited = true;
-        if (!m_dialogs.wait(text))
+        if (!m_dialogs.wait(text)) {
+            followed = false;
             break;
+        }
     }
     if (waited)
         m_dialogs.endWait();
+    if (!followed) {
+        const QString where = job.stage == JobState::Stopped ? QStringLiteral(" : l'imprimante est arrêtée")
+                              : job.stage == JobState::Held  ? QStringLiteral(" : il est retenu dans la file")
+                                                             : QString();
+        m_note += QStringLiteral("\n\nLe passage %1 a été envoyé à l'imprimante « %2 » mais n'est pas encore imprimé%3.")
+                      .arg(m_pass)
+                      .arg(printer, where);
+    }
+    return followed;
+}
+
+QString PrintRun::withNote(const QString& text)
+{
+    return (text + std::exchange(m_note, {})).trimmed();
 }
 
 void PrintRun::setUpPrinter()
@@ -116,7 +139,9 @@ void PrintRun::run()
     write(Field::Rows, plainNumber(plan.rows));
     // A run counts its own pages: a count left by a failed run would move the turn prompt.
     write(Field::Page, QStringLiteral("0"));
-    startEntry(plan, QStringLiteral("tirage"));
+    // A run that prints no number leaves no trace in the journal.
+    if (plan.passes() > 0)
+        startEntry(plan, QStringLiteral("tirage"));
     for (const PlannedDocument& document : plan.documents)
         if (document.pass > 0)
             m_entry.passPages << document.sheets();
@@ -127,18 +152,12 @@ void PrintRun::run()
     write(Field::Page, QStringLiteral("0"));
     write(Field::Last, QStringLiteral("0"));
     m_dialogs.setBusy(false);
-    // Taken, but not coming out: the user should know where the sheets are.
-    const JobState job = m_printer.lastJob();
-    if (job.stage == JobState::Stopped)
-        m_dialogs.message(QStringLiteral("Le tirage attend dans la file de l'imprimante « %1 », qui est arrêtée : "
-                                         "il s'imprimera quand elle sera remise en marche.").arg(m_printer.name()));
-    else if (job.stage == JobState::Held)
-        m_dialogs.message(QStringLiteral("Le tirage est retenu dans la file de l'imprimante « %1 » : il "
-                                         "s'imprimera quand il sera libéré.").arg(m_printer.name()));
-    const QStringList files = finishEntry(QStringLiteral("terminé"));
-    if (!files.isEmpty())
-        m_dialogs.message(QStringLiteral("Le tirage a été enregistré dans ces fichiers PDF :\n%1")
-                              .arg(files.join(u'\n')));
+    const QStringList files = finishEntry(endOutcome());
+    const QString text = withNote(files.isEmpty() ? QString()
+                                                  : QStringLiteral("Le tirage a été enregistré dans ces fichiers PDF :\n%1")
+                                                        .arg(files.join(u'\n')));
+    if (!text.isEmpty())
+        m_dialogs.message(text);
 }
 
 void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSheet)
@@ -200,8 +219,8 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
     if (!printDocuments(documents, false))
         return;
     m_dialogs.setBusy(false);
-    const QStringList files = finishEntry(QStringLiteral("terminé"));
-    QString text = said.join(u'\n');
+    const QStringList files = finishEntry(endOutcome());
+    QString text = withNote(said.join(u'\n'));
     if (!files.isEmpty())
         text += QStringLiteral("\nEnregistré dans ces fichiers PDF :\n%1").arg(files.join(u'\n'));
     m_dialogs.message(text);
@@ -229,31 +248,70 @@ QString PrintRun::sheetNames(const std::vector<int>& sheets, int inPass)
     return QStringLiteral("Feuilles ") + runs.join(QStringLiteral(", "));
 }
 
+namespace {
+
+// The user stopped the run from the progress window.
+struct Stopped {};
+
+} // namespace
+
 bool PrintRun::printDocuments(const std::vector<PlannedDocument>& documents, bool ownRun)
 {
+    struct RunOfPrinter {
+        Printer& printer;
+        explicit RunOfPrinter(Printer& p) : printer(p) { printer.startRun(); }
+        ~RunOfPrinter() { printer.endRun(); }
+    } ofPrinter(m_printer);
+    m_done.clear();
+    m_unfollowed = false;
+    m_note.clear();
+    QString text, outcome;
     try {
         setUpPrinter();
         for (const PlannedDocument& document : documents)
             printDocument(document, ownRun);
+        return true;
     } catch (const PrinterError& error) {
-        m_printer.abortDocument();
-        m_dialogs.setBusy(false);
-        // What was written before the failure belongs to this run, and is said here.
-        QString text = QStringLiteral("L'impression a échoué : %1").arg(error.cause());
-        const QStringList files = finishEntry(QStringLiteral("échec à la page %1 : %2").arg(m_passPage).arg(error.cause()));
-        for (qsizetype pass = 0; pass < files.size(); ++pass)
-            text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
-        if (!m_unprinted.isEmpty())
-            text += u'\n' + m_unprinted;
-        m_dialogs.message(text);
-        return false;
+        text = QStringLiteral("L'impression a échoué : %1").arg(error.cause());
+        outcome = QStringLiteral("échec %1 : %2").arg(passesDone(), error.cause());
+    } catch (const Stopped&) {
+        text = QStringLiteral("Tirage arrêté à la page %1 du passage %2.").arg(m_passPage).arg(m_pass);
+        outcome = QStringLiteral("arrêté %1").arg(passesDone());
     }
-    return true;
+    m_dialogs.endProgress();
+    m_printer.abortDocument();
+    m_dialogs.setBusy(false);
+    // What was written before the end belongs to this run, and is said here.
+    const QStringList files = finishEntry(outcome);
+    for (qsizetype pass = 0; pass < files.size(); ++pass)
+        text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
+    if (m_phase != Phase::Following)
+        text += u'\n' + passNumbers() + QStringLiteral(" n'a pas été imprimé.");
+    else
+        text += u'\n' + passNumbers() + QStringLiteral(" n'a peut-être pas été imprimé en entier.");
+    m_dialogs.message(withNote(text));
+    return false;
+}
+
+QString PrintRun::passesDone() const
+{
+    QStringList done = m_done;
+    if (m_phase == Phase::Following)
+        done << QStringLiteral("passage %1 peut-être en partie").arg(m_pass);
+    const QString where = m_phase == Phase::Drawing ? QStringLiteral("à la page %1 du passage %2").arg(m_passPage).arg(m_pass)
+                                                    : QStringLiteral("au passage %1").arg(m_pass);
+    return QStringLiteral("%1 (%2)").arg(where, done.isEmpty() ? QStringLiteral("rien d'imprimé") : done.join(QStringLiteral(", ")));
+}
+
+QString PrintRun::endOutcome() const
+{
+    return m_unfollowed ? QStringLiteral("envoyé, non suivi") : QStringLiteral("terminé");
 }
 
 void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
 {
     m_entry = JournalEntry();
+    m_journalled = true;
     m_entry.when = QDateTime::currentDateTime();
     m_entry.kind = kind;
     m_entry.first = padNumber(plan.first, QStringLiteral("0000"));
@@ -268,7 +326,7 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     const QStringList files = m_printer.takeWrittenFiles();
     m_entry.output = files.isEmpty() ? m_printer.name() : files.join(QStringLiteral(", "));
     m_entry.outcome = outcome;
-    if (m_journal && !m_journal->append(m_entry, &m_journalFailure))
+    if (m_journal && m_journalled && !m_journal->append(m_entry, &m_journalFailure))
         m_journalFailure = QStringLiteral("Le journal des tirages « %1 » n'a pas pu être écrit : %2.")
                                .arg(QDir::toNativeSeparators(m_journal->path()), m_journalFailure);
     return files;
@@ -280,8 +338,16 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
     const bool reversed = m_printer.lastPageFirst();
     const int count = int(document.pages.size());
     m_passPage = 0;
+    m_passPages = document.sheets();
     if (document.pass > 0)
         m_pass = document.pass;
+    bool first = true;
+    for (const PlannedPage& page : document.pages)
+        for (const PlacedNumber& number : page.numbers) {
+            m_passFirst = first ? number.value : std::min(m_passFirst, number.value);
+            m_passLast = first ? number.value : std::max(m_passLast, number.value);
+            first = false;
+        }
     for (int k = 0; k < count; ++k) {
         const PlannedPage& page = document.pages[std::size_t(reversed ? count - 1 - k : k)];
         if (!(reversed && page.numbers.empty())) {
@@ -289,20 +355,26 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
             for (const PlacedNumber& number : page.numbers) {
                 m_printer.setPosition(number.left, number.top);
                 m_printer.printText(number.text);
-                m_passFirst = m_passEmpty ? number.value : std::min(m_passFirst, number.value);
-                m_passLast = m_passEmpty ? number.value : std::max(m_passLast, number.value);
-                m_passEmpty = false;
             }
             m_printer.newPage();
+            const int done = std::min(m_passPage, m_passPages);
+            if (!m_dialogs.progress(QStringLiteral("Passage %1 : page %2 sur %3").arg(m_pass).arg(done).arg(m_passPages),
+                                    done, m_passPages))
+                throw Stopped();
         }
         if (ownRun)
             write(Field::Page, plainNumber(read(Field::Page) + 1));
     }
+    if (first) // nothing to print, nothing to follow
+        m_printer.endDocument();
+    else
+        endDocument();
     if (document.after == PlannedDocument::Nothing)
-        return endDocument();
-    endDocument(document.after == PlannedDocument::Turn);
+        return;
     setUpPrinter();
-    m_dialogs.message(document.afterText());
+    if (document.after == PlannedDocument::Turn && !m_note.isEmpty())
+        m_note += QStringLiteral("\nNe retournez le paquet qu'une fois toutes ses feuilles sorties.");
+    m_dialogs.message(withNote(document.afterText()));
     if (document.after == PlannedDocument::Turn && ownRun)
         write(Field::Page, QStringLiteral("0"));
 }

@@ -34,6 +34,9 @@ public:
 private:
     using Field = TicketLayout::Field;
 
+    // Where the pass being printed stands, for what a failure says of it.
+    enum class Phase { Drawing, HandingOver, Following };
+
     double read(Field field) const;
     void write(Field field, const QString& text);
     void setUpPrinter();
@@ -42,25 +45,35 @@ private:
     void printDocument(const PlannedDocument& document, bool ownRun);
     void startEntry(const PrintPlan& plan, const QString& kind);
     QStringList finishEntry(const QString& outcome);
+    // terminé, or envoyé, non suivi when the user stopped following a pass.
+    QString endOutcome() const;
+    // What came of the passes so far, for a run that did not end: « passage 1 imprimé ».
+    QString passesDone() const;
     static QString sheetNames(const std::vector<int>& sheets, int inPass);
-    // Ends the pass; with waitForPaper, returns once the print system says it is printed.
-    void endDocument(bool waitForPaper = false);
-    void waitUntilPrinted();
+    // Ends the pass and follows it until the print system says it is printed.
+    void endDocument();
+    // False when the user stopped waiting first.
+    bool waitUntilPrinted();
     QString passNumbers() const;
+    // The message said after the pass, with what the user should know of a pass not followed.
+    QString withNote(const QString& text);
 
     TicketLayout& m_layout;
     Printer& m_printer;
     Dialogs& m_dialogs;
     const Journal* m_journal;
     JournalEntry m_entry;
+    bool m_journalled = false;
     QString m_journalFailure;
     int m_passPage = 0; // the page of the pass being printed, from 1
-    // The pass being printed and the numbers it holds so far, for a pass the printer refuses.
+    int m_passPages = 0;
+    // The pass being printed and the numbers it holds, for a pass that does not print.
     int m_pass = 1; // as the run numbers it, for a reprint too
     double m_passFirst = 0, m_passLast = 0;
-    bool m_passEmpty = true;
-    // Said when the run fails while a pass is handed over: how much of it did not print.
-    QString m_unprinted;
+    Phase m_phase = Phase::Drawing;
+    QStringList m_done;      // « passage 1 imprimé », one for each pass handed over whole
+    bool m_unfollowed = false;
+    QString m_note;          // said with the next message: a pass handed over, not yet printed
 };
 
 } // namespace calvorigne

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -386,15 +387,54 @@ void PreviewWindow::refresh()
     pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
 }
 
+namespace {
+
+// The picture of a sheet, reduced to what the preview can show; null with the reason when it
+// cannot be had.
+QImage sheetPicture(const QString& path, QString* why)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    const QFileInfo file(path);
+    // A pipe or a device would be read for ever.
+    if (file.exists() && !file.isFile()) {
+        *why = QStringLiteral("Le chemin « %1 » n'est pas un fichier d'image").arg(name);
+        return {};
+    }
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    // Up to an A4 sheet scanned at 1,200 dots per inch, either way round.
+    if (std::max(size.width(), size.height()) > 14100 || std::min(size.width(), size.height()) > 10000) {
+        *why = QStringLiteral("L'image « %1 » est trop grande (%2 × %3 points) : numérisez la feuille à 1 200 points "
+                              "par pouce au plus")
+                   .arg(name)
+                   .arg(size.width())
+                   .arg(size.height());
+        return {};
+    }
+    // A 300 dpi A4 page is more than the preview shows at any zoom.
+    const QSize shown(2480, 3508);
+    if (size.isValid() && (size.width() > shown.width() || size.height() > shown.height()))
+        reader.setScaledSize(size.scaled(size.width() > size.height() ? shown.transposed() : shown, Qt::KeepAspectRatio));
+    // Formats that cannot be read reduced are read whole first: make room for a 1,200 dpi scan.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(std::max(limit, 1024));
+    QImage picture = reader.read();
+    QImageReader::setAllocationLimit(limit);
+    if (picture.isNull())
+        *why = QStringLiteral("L'image « %1 » n'a pas pu être lue").arg(name);
+    return picture;
+}
+
+} // namespace
+
 void PreviewWindow::setBackground(const QString& path)
 {
     QImage picture;
     if (!path.isEmpty()) {
-        QImageReader reader(path);
-        picture = reader.read();
+        QString why;
+        picture = sheetPicture(path, &why);
         if (picture.isNull()) {
-            m_window.dialogs().message(QStringLiteral("L'image « %1 » n'a pas pu être lue : l'aperçu continue sans fond de page.")
-                                           .arg(QDir::toNativeSeparators(path)));
+            m_window.dialogs().message(why + QStringLiteral(" : l'aperçu continue sans fond de page."));
             // A stored picture may only be out of reach for now (a drive not plugged in): kept.
             if (path != m_window.backgroundPicture())
                 return;
@@ -411,19 +451,30 @@ void PreviewWindow::selectTyped()
 {
     std::set<int> pages;
     bool readable = true;
+    QString why;
     for (const QString& part : sheetsField->text().split(u',', Qt::SkipEmptyParts)) {
         const QStringList ends = part.split(u'-');
         bool fromOk = false, toOk = false;
         const int from = ends.value(0).trimmed().toInt(&fromOk);
         const int to = ends.size() == 2 ? ends[1].trimmed().toInt(&toOk) : (toOk = fromOk, from);
         readable = readable && fromOk && toOk && ends.size() <= 2 && from <= to;
+        QString past;
         for (int sheet = from; readable && sheet <= to; ++sheet) {
             const int page = view->pageOf(passBox->value(), sheet - 1);
             readable = page >= 0;
             pages.insert(page);
+            if (!readable)
+                past = QString::number(sheet);
         }
+        if (!readable && why.isEmpty())
+            why = past.isEmpty() ? QStringLiteral("Tapez les feuilles du passage par leurs numéros, par exemple 3-5, 9.")
+                                 : QStringLiteral("Le passage %1 n'a pas de feuille %2.").arg(passBox->value()).arg(past);
     }
     sheetsField->setStyleSheet(readable ? QString() : QStringLiteral("color: #b00000"));
+    // Red alone does not say what is wrong.
+    sheetsField->setToolTip(why);
+    if (!why.isEmpty() && sheetsField->isVisible())
+        QToolTip::showText(sheetsField->mapToGlobal(QPoint(0, sheetsField->height())), why, sheetsField);
     view->select(readable ? pages : std::set<int>());
 }
 
