@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the test program given as $1 against a print scheduler of its own: a private cupsd on
-# a socket in a temporary folder, with a cups-pdf queue as its default printer. Nothing of
+# a socket in a temporary folder, with a cups-pdf queue as its default printer, and a second
+# queue, CalvorigneFails, whose printer takes every job and aborts it while the file
+# $CALVORIGNE_FAIL_FLAG exists. Nothing of
 # the machine's own print setup is read or changed; the scheduler and its folder go at the end.
 # With a second program, $1 is the Windows build: it prints under Wine, and $2, the Linux
 # build of the same test, reads back the PDFs.
@@ -24,9 +26,24 @@ cleanup() {
     [ $pdf_dir_existed = yes ] || rmdir "$CALVORIGNE_PDF_DIR" 2>/dev/null || true
 }
 trap cleanup EXIT
-mkdir -p "$dir"/{spool,cache,log,state,tmp}
+mkdir -p "$dir"/{spool,cache,log,state,tmp,bin/backend}
 chmod 755 "$dir"
 chmod 1777 "$dir/tmp"
+
+# The system's filters and cups-pdf, and a printer of the test's own.
+for part in /usr/lib/cups/*; do
+    [ "$(basename "$part")" = backend ] || ln -s "$part" "$dir/bin/"
+done
+ln -s /usr/lib/cups/backend/cups-pdf "$dir/bin/backend/"
+export CALVORIGNE_FAIL_FLAG="$dir/fail"
+cat > "$dir/bin/backend/calvorigne" <<BACKEND
+#!/bin/sh
+[ \$# -eq 0 ] && { echo 'direct calvorigne "Unknown" "Calvorigne test printer"'; exit 0; }
+cat \${6:-} > /dev/null
+[ -e "$CALVORIGNE_FAIL_FLAG" ] && { echo "ERROR: bourrage papier" >&2; exit 1; }
+exit 0
+BACKEND
+chmod 755 "$dir/bin/backend/calvorigne"
 
 cat > "$dir/cupsd.conf" <<CONF
 Listen $dir/cups.sock
@@ -54,7 +71,7 @@ TempDir $dir/tmp
 ErrorLog $dir/log/error_log
 AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
-ServerBin /usr/lib/cups
+ServerBin $dir/bin
 DataDir /usr/share/cups
 SystemGroup root
 CONF
@@ -68,6 +85,7 @@ export PRINTER=CalvorigneTest
 # The pdftocairo renderer keeps the text as text, so it can be read back.
 lpadmin -p "$PRINTER" -E -v cups-pdf:/ -P "$ppd" -o pdftops-renderer-default=pdftocairo 2>/dev/null
 lpadmin -d "$PRINTER"
+lpadmin -p CalvorigneFails -E -v calvorigne:/ -P "$ppd" -o printer-error-policy=abort-job
 
 export CALVORIGNE_TEST_PPD="$dir/ppd/$PRINTER.ppd"
 failed() { cat "$dir/log/error_log"; exit 1; }

@@ -2,6 +2,7 @@
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
 // CALVORIGNE_CUPS_STEP=print or check does one half only: the Windows build prints under
 // Wine, and the Linux build reads back the PDFs written since CALVORIGNE_SINCE (epoch, ms).
+#include "app/journal.h"
 #include "platform/qtprinter.h"
 #include "window_fixture.h"
 
@@ -241,6 +242,70 @@ private slots:
         QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.", "Fin du tirage."}));
         for (const QString& pdf : awaitPdfs(since, 2))
             QFile::remove(pdf);
+    }
+
+    // Every pass is followed to the end: a pass the printer aborts once the queue took it, a
+    // reprint it aborts, a queue stopped before the last pass, and a queue gone before it.
+    void everyPassIsFollowedToItsEnd()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QString queue = "CalvorigneFails", flag = qEnvironmentVariable("CALVORIGNE_FAIL_FLAG");
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        printer.device().setPrinterName(queue);
+        auto outcome = [&] {
+            QFile journal(run.dir.filePath("Calvorigne-journal.csv"));
+            QStringList last;
+            if (journal.open(QIODevice::ReadOnly))
+                while (!journal.atEnd())
+                    last = journalFields(QString::fromUtf8(journal.readLine()).trimmed());
+            return last.value(9);
+        };
+        dialogs.whileWaiting = [](const QString&) {
+            QTest::qWait(100);
+            return true;
+        };
+        auto atTheTurn = [&](const QStringList& command) {
+            dialogs.whileMessageShown = [&dialogs, command] {
+                QProcess::execute(command[0], command.mid(1));
+                dialogs.whileMessageShown = nullptr;
+            };
+        };
+
+        atTheTurn({"touch", flag});
+        w.cmd_print_Click();
+        QCOMPARE(dialogs.messages.size(), 2);
+        QVERIFY2(dialogs.messages[1].startsWith("L'impression a échoué : l'imprimante « " + queue + " » a abandonné le passage 2")
+                     && dialogs.messages[1].endsWith("Le passage 2 (numéros 0007 à 0012) n'a peut-être pas été imprimé en entier."),
+                 qPrintable(dialogs.messages[1]));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
+        QVERIFY2(outcome().startsWith("échec au passage 2 (passage 1 imprimé, passage 2 peut-être en partie)"), qPrintable(outcome()));
+
+        dialogs.messages.clear();
+        w.reprint({{1, {1}}});
+        QVERIFY2(dialogs.messages.value(0).contains("a abandonné le passage 1"), qPrintable(dialogs.messages.value(0)));
+        QVERIFY(outcome().startsWith("échec au passage 1 (passage 1 peut-être en partie)"));
+        QFile::remove(flag);
+
+        // Stopped before the last pass, and the waiting given up: said, and journalled so.
+        dialogs.messages.clear();
+        atTheTurn({"cupsdisable", queue});
+        dialogs.whileWaiting = [](const QString& text) { return !text.contains("est arrêtée"); };
+        w.cmd_print_Click();
+        QCOMPARE(dialogs.messages.value(1), "Fin du tirage.\n\nLe passage 2 a été envoyé à l'imprimante « " + queue
+                                                + " » mais n'est pas encore imprimé : l'imprimante est arrêtée.");
+        QCOMPARE(outcome(), QString("envoyé, non suivi"));
+        QProcess::execute("cancel", {"-a", queue});
+        QProcess::execute("cupsenable", {queue});
+
+        // The queue gone before the last pass: that pass fails, and goes to no file instead.
+        dialogs.messages.clear();
+        atTheTurn({"lpadmin", "-x", queue});
+        w.cmd_print_Click();
+        QCOMPARE(dialogs.messages.value(1), "L'impression a échoué : l'imprimante « " + queue + " » n'est plus disponible.\n"
+                                                "Le passage 2 (numéros 0019 à 0024) n'a pas été imprimé.");
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
     }
 
     // One spoiled sheet printed again: one page, its own numbers at their places, whatever page
