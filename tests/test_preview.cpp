@@ -6,8 +6,14 @@
 #include "window_fixture.h"
 
 #include <QImage>
+#include <QLineEdit>
+#include <QtEndian>
 #include <QLabel>
 #include <QTest>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace calvorigne;
 using namespace calvorigne::testing;
@@ -108,6 +114,57 @@ private slots:
         QCOMPARE(again.dialogs.messages, QStringList({"L'image « " + QDir::toNativeSeparators(picture)
                                                       + " » n'a pas pu être lue : l'aperçu continue sans fond de page."}));
         QCOMPARE(restarted.backgroundPicture(), picture);
+    }
+
+    // What the preview is given that it cannot use is said in words: an ordinary 600 dpi scan
+    // loads, a larger one than 1,200 dpi, a pipe, crowded rows and a sheet past the pass do not.
+    void thePreviewSaysWhatItCannotUse()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "3", "1");
+        w.Lbl_E->setCaption("3"); // closer than the 12-point digits are high
+        w.cmd_preview_Click();
+        PreviewWindow* preview = w.preview();
+        QTRY_COMPARE(preview->warnings->text(), QString("3 numéros se chevauchent : l'écart entre deux numéros est plus "
+                                                        "petit que leur hauteur."));
+
+        const QString scan = f.dir.filePath("scan.jpg");
+        QImage a4(4960, 7016, QImage::Format_RGB32);
+        a4.fill(Qt::white);
+        QVERIFY(a4.save(scan, "JPG", 10));
+        a4 = QImage();
+        preview->setBackground(scan);
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QCOMPARE(w.backgroundPicture(), scan);
+
+        // A header is all a reader needs to know the size.
+        QByteArray bmp(54, '\0');
+        bmp[0] = 'B', bmp[1] = 'M';
+        qToLittleEndian<quint32>(54, bmp.data() + 10);
+        qToLittleEndian<quint32>(40, bmp.data() + 14);
+        qToLittleEndian<qint32>(15000, bmp.data() + 18);
+        qToLittleEndian<qint32>(11000, bmp.data() + 22);
+        qToLittleEndian<quint16>(1, bmp.data() + 26);
+        qToLittleEndian<quint16>(24, bmp.data() + 28);
+        const QString huge = f.dir.filePath("huge.bmp");
+        writeBytes(huge, bmp);
+        preview->setBackground(huge);
+        QCOMPARE(f.dialogs.messages.value(0), "L'image « " + QDir::toNativeSeparators(huge) + " » est trop grande (15000 × "
+                                                  "11000 points) : numérisez la feuille à 1 200 points par pouce au plus : "
+                                                  "l'aperçu continue sans fond de page.");
+#ifndef _WIN32
+        const QString pipe = f.dir.filePath("pipe.png");
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        preview->setBackground(pipe);
+        QCOMPARE(f.dialogs.messages.value(1), "Le chemin « " + pipe + " » n'est pas un fichier d'image : l'aperçu "
+                                                  "continue sans fond de page.");
+#endif
+        QCOMPARE(w.backgroundPicture(), scan);
+
+        preview->sheetsField->setText("3");
+        emit preview->sheetsField->textEdited("3");
+        QCOMPARE(preview->sheetsField->toolTip(), QString("Le passage 1 n'a pas de feuille 3."));
     }
 
     // Spoiled sheets are printed again as they stand in the run, pass by pass with the turn
