@@ -324,7 +324,9 @@ void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
 QStringList PrintRun::finishEntry(const QString& outcome)
 {
     const QStringList files = m_printer.takeWrittenFiles();
-    m_entry.output = files.isEmpty() ? m_printer.name() : files.join(QStringLiteral(", "));
+    m_entry.output = !files.isEmpty()             ? files.join(QStringLiteral(", "))
+                     : m_printer.writesFiles() ? QStringLiteral("aucun fichier écrit")
+                                               : m_printer.name();
     m_entry.outcome = outcome;
     if (m_journal && m_journalled && !m_journal->append(m_entry, &m_journalFailure))
         m_journalFailure = QStringLiteral("Le journal des tirages « %1 » n'a pas pu être écrit : %2.")
