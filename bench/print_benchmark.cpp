@@ -10,7 +10,7 @@
 #include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"
 #include "ui/window/numero.h"
-#include "ui/window/previewwindow.h"
+#include "ui/preview/previewwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -15,6 +15,8 @@ namespace calvorigne::testing {
 struct Printed {
     QString text;
     float left, top;
+    double size = 0;
+    int rotation = 0;
 };
 using Page = std::vector<Printed>;
 using Document = std::vector<Page>;
@@ -48,11 +50,16 @@ public:
     void setOrientation(Orientation o) override { setups << QStringLiteral("orientation %1").arg(o); }
     void setUnit(Unit u) override { setups << QStringLiteral("unit %1").arg(u); }
     void setFontName(const QString& n) override { setups << "font " + n; }
-    void setFontSize(double s) override { setups << QStringLiteral("size %1").arg(s); }
+    void setFontSize(double s) override
+    {
+        setups << QStringLiteral("size %1").arg(s);
+        m_size = s;
+    }
     void setColourMode(ColourMode m) override { setups << QStringLiteral("colour mode %1").arg(m); }
     void setBold(bool b) override { setups << QStringLiteral("bold %1").arg(b); }
     void setInkColour(std::uint32_t c) override { setups << QStringLiteral("ink %1").arg(c); }
     void setPosition(float left, float top) override { m_left = left, m_top = top; }
+    void setRotation(int degrees) override { m_rotation = degrees; }
     void printText(const QString& text) override
     {
         if (printedCount++ == failAtText)
@@ -63,7 +70,7 @@ public:
         }
         for (; m_pending > 0; --m_pending)
             m_current.emplace_back();
-        m_current.back().push_back({text, m_left, m_top});
+        m_current.back().push_back({text, m_left, m_top, m_size, m_rotation});
     }
     void newPage() override { ++m_pending; }
     void endDocument() override
@@ -116,6 +123,8 @@ private:
     int m_pending = 0;
     Document m_current;
     float m_left = 0, m_top = 0;
+    double m_size = 0;
+    int m_rotation = 0;
 };
 
 class ScriptedDialogs : public Dialogs {

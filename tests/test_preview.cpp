@@ -2,7 +2,7 @@
 // window as the user sees it.
 #include "app/journal.h"
 #include "print/plan.h"
-#include "ui/window/previewwindow.h"
+#include "ui/preview/previewwindow.h"
 #include "window_fixture.h"
 
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "ui/window/previewwindow.h"
+#include "ui/preview/previewwindow.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>

@@ -13,7 +13,7 @@ namespace calvorigne {
 namespace {
 
 const QStringList header = {"Date", "Type", "Imprimante ou fichiers", "Premier numéro", "Dernier numéro", "Carnets",
-                            "Folios", "Numéros par page", "Pages par passage", "Résultat"};
+                            "Folios", "Numéros par page", "Pages par passage", "Résultat", "Billet"};
 const QString dateForm = QStringLiteral("dd/MM/yyyy HH:mm:ss");
 
 // A field holding the separator, a quote or a line end is quoted, its quotes doubled.
@@ -69,8 +69,12 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
         pages << QString::number(count);
     const QStringList fields = {e.when.toString(dateForm), e.kind, e.output, e.first, e.last, e.booklets,
                                 e.folios, e.rows, pages.join(QStringLiteral(" + ")), e.outcome};
+    // Only a run with a ticket model of its own says it, so older journals keep their shape.
+    QStringList all = fields;
+    if (!e.model.isEmpty())
+        all << e.model;
     QStringList quoted;
-    for (const QString& f : fields)
+    for (const QString& f : all)
         quoted << field(f);
     QByteArray bytes = unended ? "\r\n" : "";
     // The mark tells Excel on Windows that the file is UTF-8; a journal that has none keeps none.

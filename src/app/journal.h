@@ -17,7 +17,8 @@ struct JournalEntry {
     QString first, last;     // as printed: 0001, 0120
     QString booklets, folios, rows;
     QList<int> passPages;    // pages of each pass
-    QString outcome;         // terminé; échec à la page k : cause
+    QString outcome;         // terminé; échec au passage p (…) : cause
+    QString model;           // the ticket model by its settings keys; empty for the default
 };
 
 class Journal {

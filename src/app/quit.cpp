@@ -25,6 +25,7 @@ void Numero::cmd_end_Click()
         saved.y = Lbl_Y->caption();
         saved.e = Lbl_E->caption();
         saved.background = backgroundPicture();
+        saved.model = ticketModel();
         // A failed save loses nothing unless the user says so.
         QString cause;
         while (!writeSettings(m_settingsPath, saved, &cause)) {

@@ -33,6 +33,7 @@ bool writeKey(const QString& path, const char* section, const char* key, const Q
 }
 
 const char* const previewSection = "Aper\xe7u";
+const char* const ticketSection = "Billet";
 const char* const backgroundKey = "Fond";
 
 // A path in any script, in the file's Latin-1: UTF-8 with its bytes past ASCII, and the
@@ -88,6 +89,12 @@ bool writeEveryKey(const QString& path, const SavedSettings& v)
     ok &= writeKey(path, "Pos", "X", numberForm(v.x));
     ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
     ok &= writeKey(path, "Pos", "E", numberForm(v.e));
+    // The ticket model in a section of its own after the designed ones, written afresh, and
+    // only when it is not the default.
+    const QByteArray file = QFile::encodeName(path);
+    ok &= WritePrivateProfileStringA(ticketSection, nullptr, nullptr, file.constData()) != 0;
+    for (const auto& [key, value] : v.model.keys())
+        ok &= writeKey(path, ticketSection, key.toLatin1().constData(), value);
     // The preview's own key, in a section of its own after the others; absent when unused.
     const QByteArray picture = backgroundForm(v.background);
     ok &= WritePrivateProfileStringA(previewSection, backgroundKey, picture.isEmpty() ? nullptr : picture.constData(),
@@ -197,6 +204,9 @@ StoredSettings readSettings(const QString& settingsPath)
     s.x = readKey(path, "Pos", "X", 4);
     s.y = readKey(path, "Pos", "Y", 4);
     s.e = readKey(path, "Pos", "E", 4);
+    s.model = TicketModel::fromKeys([&](const QString& key) {
+        return readKey(path, ticketSection, key.toLatin1().constData(), 64);
+    });
     s.background = QString::fromUtf8(QByteArray::fromPercentEncoding(readKey(path, previewSection, backgroundKey, 4096).toLatin1()));
     return s;
 }

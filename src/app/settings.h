@@ -4,6 +4,8 @@
 // (cut to its read limit); writing turns the numeric captions into the file's number form.
 #pragma once
 
+#include "print/ticketmodel.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -19,6 +21,7 @@ struct StoredSettings {
     std::optional<QString> folio; // read only when the organisation is foliated
     QString top, bottom, x, y, e;
     QString background; // the preview's picture of a sheet, the user's own file
+    TicketModel model;
 };
 
 // On Windows a file in a protected folder (C:\Windows) has a copy of the user's own in
@@ -44,6 +47,7 @@ struct SavedSettings {
     bool bold = false;
     QString top, bottom, x, y, e;
     QString background;
+    TicketModel model;
 };
 
 // Writes every key in its order through the profile functions, on a copy of the file that

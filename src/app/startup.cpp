@@ -58,6 +58,7 @@ void Main(Numero& window)
     window.Cmd_Try->click();
     window.setSampleColour(colour);
     window.setBackgroundPicture(stored.background);
+    window.setTicketModel(stored.model);
     window.showLastRun();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -70,6 +70,8 @@ public:
 
     // Millimetres from the top-left corner of the printable area.
     virtual void setPosition(float left, float top) = 0;
+    // The following text turned clockwise about its top-left corner: 0, 90, 180 or 270 degrees.
+    virtual void setRotation(int degrees) = 0;
     // Draws text with the top-left corner of its character cell at the position; opens a
     // document when none is open.
     virtual void printText(const QString& text) = 0;

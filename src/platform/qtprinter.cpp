@@ -117,9 +117,9 @@ void QtPrinter::setFontName(const QString& name)
 
 void QtPrinter::setFontSize(double points)
 {
+    // The painter takes the size with each text.
     if (points > 0)
         m_font.setPointSizeF(points);
-    m_fontChanged = true;
 }
 
 void QtPrinter::setColourMode(ColourMode mode)
@@ -142,6 +142,11 @@ void QtPrinter::setInkColour(std::uint32_t colour)
 void QtPrinter::setPosition(float left, float top)
 {
     m_position = QPointF(left, top);
+}
+
+void QtPrinter::setRotation(int degrees)
+{
+    m_rotation = degrees;
 }
 
 QString QtPrinter::nextFileName(const QString& wanted) const
@@ -255,7 +260,7 @@ void QtPrinter::printText(const QString& text)
         m_numbers.setFont(m_font, m_ink);
         m_fontChanged = false;
     }
-    m_numbers.draw(m_painter, text, m_position);
+    m_numbers.draw(m_painter, text, m_position, m_font.pointSizeF(), m_rotation);
 }
 
 void QtPrinter::newPage()

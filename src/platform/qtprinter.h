@@ -35,6 +35,7 @@ public:
     void setBold(bool bold) override;
     void setInkColour(std::uint32_t colour) override;
     void setPosition(float left, float top) override;
+    void setRotation(int degrees) override;
     void printText(const QString& text) override;
     void newPage() override;
     void endDocument() override;
@@ -73,6 +74,7 @@ private:
     QColor m_ink = Qt::black;
     QPrinter::ColorMode m_colourMode = QPrinter::GrayScale;
     QPointF m_position; // millimetres
+    int m_rotation = 0;
     bool m_fontChanged = true; // the painter's font and ink are to be set again
     int m_pendingPages = 0;
     int m_documents = 0;

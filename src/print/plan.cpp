@@ -39,16 +39,17 @@ QString offTheSheet(const PrintPlan& plan, const Printer& printer, double left, 
     if (plan.last < plan.first)
         return {};
     const QRectF sheet = printer.sheet();
-    auto cell = [&](double n) { return printer.cellSize(text(n), plan.fontName, plan.size, plan.bold); };
+    auto cell = [&](double n) { return printer.cellSize(plan.model.text(n), plan.fontName, plan.size, plan.bold); };
 
     if (firstTop < sheet.top())
         return QStringLiteral("Le numéro %1 tomberait au-dessus du haut de la feuille : augmentez Y ou H.").arg(text(plan.first));
     if (left < sheet.left())
         return QStringLiteral("Le numéro %1 tomberait à gauche de la feuille : augmentez X ou B.").arg(text(plan.first));
     // The widest texts are the longest: the first number of the last one's length.
+    const auto length = [&](double n) { return plan.model.text(n).size() - plan.model.prefix.size(); };
     double widest = plan.first;
-    if (text(plan.last).size() > text(plan.first).size())
-        widest = std::max(plan.first, std::pow(10.0, double(text(plan.last).size() - 1)));
+    if (length(plan.last) > length(plan.first))
+        widest = std::max(plan.first, std::pow(10.0, double(length(plan.last) - 1)));
     for (const double n : {plan.first, widest})
         if (left + cell(n).width() > sheet.right())
             return QStringLiteral("Le numéro %1 dépasserait le bord droit de la feuille : réduisez X ou B.").arg(text(n));
@@ -67,15 +68,34 @@ QString offTheSheet(const PrintPlan& plan, const Printer& printer, double left, 
     return {};
 }
 
-// One column a page, in gatherings of F pages; the first pass ends after the gathering that
-// reaches half the pages (or one more), and each pass counts its own pages.
+// The character cells of placed texts. Digits share one width in most fonts: one cell for each
+// length of text and size.
+struct Cells {
+    const PrintPlan& plan;
+    const Printer& printer;
+    std::map<std::pair<qsizetype, double>, QSizeF> known;
+
+    QSizeF operator()(const PlacedNumber& number)
+    {
+        auto found = known.find({number.text.size(), number.size});
+        if (found == known.end())
+            found = known.emplace(std::pair(number.text.size(), number.size),
+                                  printer.cellSize(number.text, plan.fontName, number.size, plan.bold)).first;
+        return found->second;
+    }
+};
+
+// K columns of C rows a page, in gatherings of F pages, numbered down each column and then
+// across; the first pass ends after the gathering that reaches half the pages (or one more),
+// and each pass counts its own pages.
 void planGatherings(PrintPlan& plan, double left, double firstTop, double spacing)
 {
+    const TicketModel& model = plan.model;
     // Numbers are compared with the last one as the window shows it, padded to a whole number.
     const double last = readNumber(text(plan.last));
-    const double half = plan.booklets * plan.folios / plan.rows / 2;
-    // As many gatherings as the booklets need: C booklets to a gathering.
-    const double gatherings = std::ceil(plan.booklets / plan.rows);
+    const double half = plan.booklets * plan.folios / plan.places / 2;
+    // As many gatherings as the booklets need: one booklet to a place.
+    const double gatherings = std::ceil(plan.booklets / plan.places);
     const double pages = roundHalfEven(plan.folios);
     double page = 0;
     double base = plan.first;
@@ -84,15 +104,26 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
     for (double g = 1; g <= gatherings; ++g) {
         for (double j = 1; j <= pages; ++j) {
             PlannedPage& planned = plan.documents.back().pages.emplace_back();
-            double y = firstTop;
-            for (double i = 1; i <= plan.rows; ++i) {
-                n = base - 1 + j + plan.folios * (i - 1);
-                // A number past the last one ends its own column only, so the other pages of
-                // a short last gathering still get theirs.
+            for (int k = 0; k < model.columns; ++k) {
+                const double x = left + k * model.pitch;
+                double y = firstTop;
+                for (double i = 1; i <= plan.rows; ++i) {
+                    n = base - 1 + j + plan.folios * (k * plan.rows + i - 1);
+                    // A number past the last one ends its own place, so the other pages of a
+                    // short last gathering still get theirs.
+                    if (n > last)
+                        break;
+                    const QString written = model.text(n);
+                    planned.numbers.push_back({n, written, float(x), float(y), plan.size, 0, 0, k + 1});
+                    for (std::size_t s = 0; s < model.stubs.size(); ++s) {
+                        const StubPlace& stub = model.stubs[s];
+                        planned.numbers.push_back({n, written, float(x + stub.dx), float(y + stub.dy),
+                                                   stub.size.value_or(plan.size), stub.rotation, int(s) + 1, k + 1});
+                    }
+                    y += spacing;
+                }
                 if (n > last)
                     break;
-                planned.numbers.push_back({n, text(n), float(left), float(y)});
-                y += spacing;
             }
             ++page;
         }
@@ -109,7 +140,43 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
         document.pass = document.sheets() > 0 ? ++pass : 0;
 }
 
+// Why a column or a stub of the model would stand off the paper, naming the first in printing
+// order; the number's own first column is checked with the window's values.
+QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
+{
+    const QRectF sheet = printer.sheet();
+    Cells cell{plan, printer};
+    for (const PlannedDocument& document : plan.documents)
+        for (const PlannedPage& page : document.pages)
+            for (const PlacedNumber& number : page.numbers) {
+                if (sheet.contains(placedBox(number, cell(number))))
+                    continue;
+                if (number.copy > 0)
+                    return QStringLiteral("La souche %1 du numéro %2 sortirait de la feuille : changez son décalage, sa "
+                                          "taille ou sa rotation.")
+                        .arg(number.copy)
+                        .arg(number.text);
+                return QStringLiteral("Le numéro %1 de la colonne %2 sortirait de la feuille : réduisez le pas ou le "
+                                      "nombre des colonnes.")
+                    .arg(number.text)
+                    .arg(number.column);
+            }
+    return {};
+}
+
 } // namespace
+
+QRectF placedBox(const PlacedNumber& number, QSizeF cell)
+{
+    const double w = cell.width(), h = cell.height();
+    const QPointF at(number.left, number.top);
+    switch (number.rotation) {
+    case 90: return QRectF(at + QPointF(-h, 0), QSizeF(h, w));
+    case 180: return QRectF(at + QPointF(-w, -h), cell);
+    case 270: return QRectF(at + QPointF(0, -w), QSizeF(h, w));
+    default: return QRectF(at, cell);
+    }
+}
 
 int PlannedDocument::sheets() const
 {
@@ -149,6 +216,7 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
     plan.size = read(Field::Size);
     plan.bold = layout.bold();
     plan.ink = layout.inkColour();
+    plan.model = layout.ticketModel();
 
     // Refused before anything is written or printed: sheets cost money.
     auto refused = [&](const QString& why) {
@@ -165,6 +233,10 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
             "Aucun numéro ne tient dans la hauteur de la page : réduisez les marges ou l'écart."));
     if (!(plan.size > 0))
         return refused(QStringLiteral("La taille des caractères doit être supérieure à 0."));
+    for (std::size_t s = 0; s < plan.model.stubs.size(); ++s)
+        if (plan.model.stubs[s].size && !(*plan.model.stubs[s].size > 0))
+            return refused(QStringLiteral("La taille de la souche %1 doit être supérieure à 0.").arg(s + 1));
+    plan.places = plan.rows * plan.model.columns;
     plan.last = plan.first + plan.booklets * plan.folios - 1;
     if (!(std::fabs(plan.first) <= largestExactNumber && std::fabs(plan.last) <= largestExactNumber))
         return refused(QStringLiteral("Les numéros de ce tirage sont trop grands pour être imprimés."));
@@ -173,6 +245,8 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
     const double firstTop = top + read(Field::Y);
     plan.refusal = offTheSheet(plan, printer, left, firstTop, spacing);
     planGatherings(plan, left, firstTop, spacing);
+    if (plan.refusal.isEmpty() && !plan.model.isDefault())
+        plan.refusal = modelOffTheSheet(plan, printer);
     return plan;
 }
 
@@ -197,7 +271,18 @@ QString planSummary(const PrintPlan& plan)
     parts << QStringLiteral("%1 carnet%2 de %3 billet%4")
                  .arg(plainNumber(plan.booklets), plan.booklets > 1 ? QStringLiteral("s") : QString(), folios,
                       plan.folios > 1 ? QStringLiteral("s") : QString());
-    parts << QStringLiteral("%1 numéro%2 par page").arg(plainNumber(plan.rows), plan.rows > 1 ? QStringLiteral("s") : QString());
+    const TicketModel& model = plan.model;
+    if (model.columns > 1)
+        parts << QStringLiteral("%1 colonnes de %2 billet%3").arg(model.columns).arg(plainNumber(plan.rows),
+                                                                  plan.rows > 1 ? QStringLiteral("s") : QString());
+    else
+        parts << QStringLiteral("%1 numéro%2 par page").arg(plainNumber(plan.rows), plan.rows > 1 ? QStringLiteral("s") : QString());
+    if (!model.stubs.empty())
+        parts << QStringLiteral("numéro imprimé %1 fois (billet et %2)")
+                     .arg(model.stubs.size() + 1)
+                     .arg(model.stubs.size() == 1 ? QStringLiteral("souche") : QStringLiteral("%1 souches").arg(model.stubs.size()));
+    if (!model.isDefault())
+        parts << QStringLiteral("%1 carnet%2 par cahier").arg(plainNumber(plan.places), plan.places > 1 ? QStringLiteral("s") : QString());
     int load = 0, pass = 0, firstSheets = 0;
     for (const PlannedDocument& document : plan.documents) {
         const int count = document.sheets();
@@ -225,27 +310,22 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
     const QRectF sheet = printer.sheet();
     const QRectF printable = printer.printable();
     int off = 0, unprintable = 0, overlapping = 0, load = 0;
-    // Digits share one width in most fonts: one cell for each length of text.
-    std::map<qsizetype, QSizeF> cells;
-    auto cell = [&](const QString& text) {
-        auto found = cells.find(text.size());
-        if (found == cells.end())
-            found = cells.emplace(text.size(), printer.cellSize(text, plan.fontName, plan.size, plan.bold)).first;
-        return found->second;
-    };
+    Cells cell{plan, printer};
     for (const PlannedDocument& document : plan.documents) {
         load = std::max(load, document.sheets());
         for (const PlannedPage& page : document.pages) {
-            QRectF above;
+            QRectF above; // the number of the row above, in the same column
             bool aboveCounted = false;
             for (const PlacedNumber& number : page.numbers) {
-                const QRectF box(QPointF(number.left, number.top), cell(number.text));
+                const QRectF box = placedBox(number, cell(number));
                 if (!sheet.contains(box))
                     ++off;
                 else if (!printable.contains(box))
                     ++unprintable;
+                if (number.copy > 0)
+                    continue;
                 // Rows closer than the digits are high print on top of each other.
-                const bool overlaps = !above.isNull() && box.intersects(above);
+                const bool overlaps = !above.isNull() && box.left() == above.left() && box.intersects(above);
                 overlapping += overlaps ? (aboveCounted ? 1 : 2) : 0;
                 aboveCounted = overlaps;
                 above = box;

@@ -3,6 +3,9 @@
 // positions. The print run prints it, and the preview draws it, so both show the same run.
 #pragma once
 
+#include "print/ticketmodel.h"
+
+#include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -17,10 +20,16 @@ struct PlacedNumber {
     double value;
     QString text;
     float left, top; // mm from the top-left corner of the printable area, as the printer takes them
+    double size = 0;  // points
+    int rotation = 0; // degrees clockwise about the top-left corner
+    int copy = 0;     // 0 for the number, k for its stub k
+    int column = 1;
 };
 
 struct PlannedPage {
-    std::vector<PlacedNumber> numbers; // empty for the spare pages of a short last gathering
+    // Each number followed by its stubs, column after column; empty for the spare pages of a
+    // short last gathering.
+    std::vector<PlacedNumber> numbers;
 };
 
 struct PlannedDocument {
@@ -43,12 +52,17 @@ struct PrintPlan {
     double size = 0;
     bool bold = false;
     std::uint32_t ink = 0;
+    TicketModel model;
+    double places = 0; // numbers a page: columns × rows
     // Also kept when the run is refused for numbers off the sheet, so they can be counted.
     std::vector<PlannedDocument> documents;
 
     // The documents that print something.
     int passes() const;
 };
+
+// Where a placed text stands on the paper, its character cell turned with it.
+QRectF placedBox(const PlacedNumber& number, QSizeF cell);
 
 // The run the layout's parameters make on that printer's paper.
 PrintPlan planRun(const TicketLayout& layout, const Printer& printer);

@@ -121,11 +121,14 @@ void PrintRun::setUpPrinter()
     m_printer.setOrientation(Printer::Portrait);
     m_printer.setUnit(Printer::Millimetres);
     m_printer.setFontName(m_layout.fontName());
-    m_printer.setFontSize(read(Field::Size));
+    m_size = read(Field::Size);
+    m_printer.setFontSize(m_size);
     const std::uint32_t ink = m_layout.inkColour();
     m_printer.setColourMode(ink == 0 ? Printer::Monochrome : Printer::Colour);
     m_printer.setBold(m_layout.bold());
     m_printer.setInkColour(ink);
+    if (m_rotation != 0)
+        m_printer.setRotation(m_rotation = 0);
 }
 
 void PrintRun::run()
@@ -186,6 +189,8 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
                 continue;
             document.pages.push_back(pass.pages[std::size_t(sheet)]);
             for (const PlacedNumber& n : document.pages.back().numbers) {
+                if (n.copy > 0)
+                    continue;
                 low = count == 0 ? n.value : std::min(low, n.value);
                 high = count == 0 ? n.value : std::max(high, n.value);
                 ++count;
@@ -319,6 +324,10 @@ void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
     m_entry.booklets = plainNumber(plan.booklets);
     m_entry.folios = plainNumber(plan.folios);
     m_entry.rows = plainNumber(plan.rows);
+    QStringList model;
+    for (const auto& [key, value] : plan.model.keys())
+        model << key + u'=' + value;
+    m_entry.model = model.join(u' ');
 }
 
 QStringList PrintRun::finishEntry(const QString& outcome)
@@ -355,6 +364,11 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
         if (!(reversed && page.numbers.empty())) {
             ++m_passPage;
             for (const PlacedNumber& number : page.numbers) {
+                // Stubs may have a size and a turn of their own.
+                if (number.size != m_size)
+                    m_printer.setFontSize(m_size = number.size);
+                if (number.rotation != m_rotation)
+                    m_printer.setRotation(m_rotation = number.rotation);
                 m_printer.setPosition(number.left, number.top);
                 m_printer.printText(number.text);
             }

@@ -71,6 +71,8 @@ private:
     int m_pass = 1; // as the run numbers it, for a reprint too
     double m_passFirst = 0, m_passLast = 0;
     Phase m_phase = Phase::Drawing;
+    double m_size = 0;  // what the printer was last given
+    int m_rotation = 0;
     QStringList m_done;      // « passage 1 imprimé », one for each pass handed over whole
     bool m_unfollowed = false;
     QString m_note;          // said with the next message: a pass handed over, not yet printed

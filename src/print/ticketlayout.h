@@ -2,6 +2,8 @@
 // (or the state of a control), read afresh whenever the run needs it.
 #pragma once
 
+#include "print/ticketmodel.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -30,6 +32,8 @@ public:
     virtual QString fontName() const = 0;
     virtual bool bold() const = 0;
     virtual std::uint32_t inkColour() const = 0;
+    // Columns, stubs and the text of a number, set outside the window.
+    virtual TicketModel ticketModel() const { return {}; }
 };
 
 } // namespace calvorigne

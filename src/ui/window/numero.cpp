@@ -6,7 +6,7 @@
 #include "app/journal.h"
 #include "print/printrun.h"
 #include "ui/window/icons.h"
-#include "ui/window/previewwindow.h"
+#include "ui/preview/previewwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -395,6 +395,14 @@ void Numero::setList1Text(const QString& name)
     }
     List1->setCurrentItem(found.first());
     List1->scrollToItem(found.first());
+}
+
+void Numero::setTicketModel(const TicketModel& model)
+{
+    if (model == m_ticketModel)
+        return;
+    m_ticketModel = model;
+    emit parametersChanged();
 }
 
 void Numero::cmd_preview_Click()

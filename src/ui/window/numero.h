@@ -47,6 +47,7 @@ public:
     QString fontName() const override;
     bool bold() const override;
     std::uint32_t inkColour() const override { return m_inkColour; }
+    TicketModel ticketModel() const override { return m_ticketModel; }
 
     // The font list's text: the selected name, or empty. Setting it selects the entry of
     // that name, or nothing when there is none.
@@ -63,6 +64,8 @@ public:
     // The preview's picture of a blank sheet, saved with the settings.
     QString backgroundPicture() const { return m_background; }
     void setBackgroundPicture(const QString& path) { m_background = path; }
+    // Set from the preview; saved with the settings.
+    void setTicketModel(const TicketModel& model);
     Printer& printer() { return m_printer; }
     Dialogs& dialogs() { return m_dialogs; }
 
@@ -133,6 +136,7 @@ private:
     double m_sampleSize = 0; // the last size the sample could be drawn at
     QString m_storedFontName;
     QString m_background;
+    TicketModel m_ticketModel;
     PreviewWindow* m_preview = nullptr;
     bool m_journalComplained = false; // the journal's trouble is said once a start // a child window, kept once opened
 };

@@ -81,6 +81,8 @@ private:
     int m_anchor = -1;
 };
 
+class TicketPanel;
+
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
@@ -101,6 +103,7 @@ public:
     QSpinBox* passBox;
     QLineEdit* sheetsField;
     QPushButton *printSelection, *trialSheet;
+    TicketPanel* ticket;
 
 protected:
     void showEvent(QShowEvent* event) override;

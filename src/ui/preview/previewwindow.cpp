@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "print/numberpainter.h"
+#include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"
 
 #include <QBoxLayout>
@@ -270,7 +271,6 @@ void PageView::drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner)
     QFont font;
     if (!m_plan->fontName.isEmpty())
         font.setFamily(m_plan->fontName);
-    font.setPointSizeF(m_plan->size);
     font.setBold(m_plan->bold);
     numbers.setFont(font, QColor(redOf(m_plan->ink), greenOf(m_plan->ink), blueOf(m_plan->ink)));
     painter.save();
@@ -279,7 +279,7 @@ void PageView::drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner)
     painter.scale(s / numbers.dotsPerMillimetre(), s / numbers.dotsPerMillimetre());
     const PlannedPage& planned = m_plan->documents[std::size_t(sheet.document)].pages[std::size_t(sheet.page)];
     for (const PlacedNumber& number : planned.numbers)
-        numbers.draw(painter, number.text, QPointF(number.left, number.top));
+        numbers.draw(painter, number.text, QPointF(number.left, number.top), number.size, number.rotation);
     painter.restore();
 }
 
@@ -328,8 +328,12 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     layout->addWidget(printerLine);
     layout->addLayout(tools);
     layout->addLayout(reprinting);
-    layout->addWidget(view, 1);
-    resize(640, 820);
+    ticket = new TicketPanel(this);
+    auto* sheets = new QHBoxLayout;
+    sheets->addWidget(ticket, 0, Qt::AlignTop);
+    sheets->addWidget(view, 1);
+    layout->addLayout(sheets, 1);
+    resize(1040, 820);
 
     connect(fitPage, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitPage); });
     connect(fitWidth, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitWidth); });
@@ -350,6 +354,8 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(trialSheet, &QPushButton::clicked, this, [this] { m_window.reprint({{1, {0}}}, true); });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
 
+    connect(ticket, &TicketPanel::changed, &m_window, &Numero::setTicketModel);
+
     // A burst of changes (a spinner held down) is drawn once.
     m_follow.setSingleShot(true);
     m_follow.setInterval(30);
@@ -368,6 +374,7 @@ void PreviewWindow::showEvent(QShowEvent* event)
 void PreviewWindow::refresh()
 {
     Printer& printer = m_window.printer();
+    ticket->setModel(m_window.ticketModel());
     m_plan = planRun(m_window, printer);
     const int page = view->currentPage();
     view->setPlan(&m_plan);
