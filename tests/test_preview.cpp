@@ -3,11 +3,16 @@
 #include "app/journal.h"
 #include "print/plan.h"
 #include "ui/preview/previewwindow.h"
+#include "ui/preview/ticketpanel.h"
 #include "window_fixture.h"
 
 #include <QImage>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QtEndian>
+#include <map>
 #include <QLabel>
 #include <QTest>
 
@@ -17,6 +22,37 @@
 
 using namespace calvorigne;
 using namespace calvorigne::testing;
+
+namespace {
+
+// Whether the printer was given exactly the plan's texts, places, sizes and turns.
+bool printedAsPlanned(const PrintPlan& plan, const RecordingPrinter& printer)
+{
+    std::vector<Document> planned;
+    for (const PlannedDocument& document : plan.documents) {
+        Document d;
+        for (const PlannedPage& page : document.pages) {
+            Page p;
+            for (const PlacedNumber& number : page.numbers)
+                p.push_back({number.text, number.left, number.top, number.size, number.rotation});
+            if (!p.empty())
+                d.push_back(p);
+        }
+        if (!d.empty())
+            planned.push_back(d);
+    }
+    const auto same = [](const Printed& a, const Printed& b) {
+        return a.text == b.text && a.left == b.left && a.top == b.top && a.size == b.size && a.rotation == b.rotation;
+    };
+    return std::equal(planned.begin(), planned.end(), printer.documents.begin(), printer.documents.end(),
+                      [&](const Document& a, const Document& b) {
+                          return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](const Page& x, const Page& y) {
+                              return std::equal(x.begin(), x.end(), y.begin(), y.end(), same);
+                          });
+                      });
+}
+
+} // namespace
 
 class TestPreview : public QObject {
     Q_OBJECT
@@ -43,26 +79,86 @@ private slots:
             const PrintPlan plan = planRun(w, f.printer);
             QCOMPARE(planSummary(plan), run.summary);
             w.cmd_print_Click();
-            std::vector<Document> planned;
-            for (const PlannedDocument& document : plan.documents) {
-                Document d;
-                for (const PlannedPage& page : document.pages) {
-                    Page p;
-                    for (const PlacedNumber& number : page.numbers)
-                        p.push_back({number.text, number.left, number.top});
-                    if (!p.empty())
-                        d.push_back(p);
-                }
-                if (!d.empty())
-                    planned.push_back(d);
+            QVERIFY(printedAsPlanned(plan, f.printer));
+        }
+    }
+
+    // Two columns and a stub turned sideways, on worked example 2: the printer gets the plan,
+    // each place stacked over its gathering and cut is one booklet of consecutive numbers,
+    // and the stub beside it carries the same number. A short last gathering of three columns
+    // prints every number once.
+    void aTicketModelIsPlannedAndPrintedAsOne()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "6", "2");
+        TicketModel model;
+        model.columns = 2;
+        model.pitch = 80;
+        model.stubs = {{-12, 10, 8.0, 90}};
+        model.prefix = "N° ";
+        w.setTicketModel(model);
+        const PrintPlan plan = planRun(w, f.printer);
+        QCOMPARE(planSummary(plan), QString("Numéros 0001 à 0012 · 6 carnets de 2 billets · 2 colonnes de 3 billets · "
+                                            "numéro imprimé 2 fois (billet et souche) · 6 carnets par cahier · Passage 1 : "
+                                            "2 feuilles · Un seul passage : pas de retournement · Chargez 2 feuilles."));
+        w.cmd_print_Click();
+        QVERIFY(printedAsPlanned(plan, f.printer));
+        QCOMPARE(f.printer.documents.size(), std::size_t(1));
+        std::map<std::pair<float, float>, QStringList> places; // booklets, by the place of their number
+        for (const Page& page : f.printer.documents[0]) {
+            QCOMPARE(page.size(), std::size_t(12));
+            for (std::size_t k = 0; k < page.size(); k += 2) {
+                const Printed &number = page[k], &stub = page[k + 1];
+                QCOMPARE(stub.text, number.text);
+                QVERIFY(stub.left == number.left - 12 && stub.top == number.top + 10 && stub.rotation == 90 && stub.size == 8);
+                places[{number.left, number.top}] << number.text;
             }
-            QCOMPARE(planned.size(), f.printer.documents.size());
-            for (std::size_t k = 0; k < planned.size(); ++k)
-                for (std::size_t p = 0; p < planned[k].size(); ++p)
-                    for (std::size_t n = 0; n < planned[k][p].size(); ++n) {
-                        const Printed &a = planned[k][p][n], &b = f.printer.documents[k].at(p).at(n);
-                        QVERIFY(a.text == b.text && a.left == b.left && a.top == b.top);
-                    }
+        }
+        QStringList booklets;
+        for (const auto& [place, numbers] : places)
+            booklets << numbers.join(u'+');
+        QCOMPARE(booklets, QStringList({"N° 0001+N° 0002", "N° 0003+N° 0004", "N° 0005+N° 0006", "N° 0007+N° 0008",
+                                        "N° 0009+N° 0010", "N° 0011+N° 0012"}));
+        QCOMPARE(f.journalLines().last().value(10), QString("Colonnes=2 Pas=80 Souches=1 Souche1X=-12 Souche1Y=10 "
+                                                             "Souche1Taille=8 Souche1Rotation=90 Texte=\"N° \" Chiffres=4"));
+
+        WindowFixture g;
+        Numero& other = g.start();
+        layOutExample(other, "1", "10", "2");
+        model = TicketModel();
+        model.columns = 3;
+        model.pitch = 50;
+        other.setTicketModel(model);
+        other.cmd_print_Click();
+        QStringList printed = g.printer.texts();
+        printed.sort();
+        QCOMPARE(printed.size(), 20);
+        for (int n = 1; n <= 20; ++n)
+            QCOMPARE(printed[n - 1], QStringLiteral("%1").arg(n, 4, 10, QChar('0')));
+    }
+
+    // A model that cannot print is refused before anything is written, naming what to change.
+    void aModelOffTheSheetIsRefused()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        const struct { TicketModel model; QString message; } cases[] = {
+            {{1, 0, {{200, 0, {}, 0}}, {}, 4}, "La souche 1 du numéro 0001 sortirait de la feuille : changez son décalage, "
+                                                "sa taille ou sa rotation."},
+            {{1, 0, {{0, 0, {}, 0}, {0, -30, {}, 270}}, {}, 4}, "La souche 2 du numéro 0001 sortirait de la feuille : "
+                                                                 "changez son décalage, sa taille ou sa rotation."},
+            {{3, 90, {}, {}, 4}, "Le numéro 0007 de la colonne 3 sortirait de la feuille : réduisez le pas ou le nombre "
+                                 "des colonnes."},
+            {{1, 0, {{0, 20, 0.0, 0}}, {}, 4}, "La taille de la souche 1 doit être supérieure à 0."},
+        };
+        for (const auto& c : cases) {
+            f.dialogs.messages.clear();
+            w.setTicketModel(c.model);
+            w.cmd_print_Click();
+            QCOMPARE(f.dialogs.messages, QStringList(c.message));
+            QVERIFY(f.printer.documents.empty());
         }
     }
 
@@ -102,6 +198,13 @@ private slots:
         sheet.fill(Qt::yellow);
         QVERIFY(sheet.save(picture));
         preview->setBackground(picture);
+        // The Billet panel: a stub and a second column, drawn at once and kept with the settings.
+        QTest::mouseClick(preview->ticket->addStub, Qt::LeftButton);
+        preview->ticket->columns->setValue(2);
+        preview->ticket->pitch->setValue(60);
+        QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().contains("2 colonnes de 3 billets · numéro imprimé 2 fois (billet et "
+                                                                   "souche)"), 200);
+        QCOMPARE(preview->view->pageCount(), 20);
         f.dialogs.answers = {true};
         w.cmd_end_Click();
 
@@ -109,6 +212,8 @@ private slots:
         again.settingsPath = f.settingsPath;
         Numero& restarted = again.start();
         QCOMPARE(restarted.backgroundPicture(), picture);
+        QCOMPARE(restarted.ticketModel().columns, 2);
+        QCOMPARE(restarted.ticketModel().stubs.size(), std::size_t(1));
         writeBytes(picture, "not a picture");
         restarted.cmd_preview_Click();
         QCOMPARE(again.dialogs.messages, QStringList({"L'image « " + QDir::toNativeSeparators(picture)

@@ -118,6 +118,30 @@ private slots:
         QCOMPARE(readSettings(dir.filePath("absent.ini")).fontName, QString());
     }
 
+    // A hand-edited ticket model opens with what can be read, brought into range; saved, it
+    // reads back the same, and at its default its section goes.
+    void aTicketModelIsReadAsWindowsReadsIt()
+    {
+        const QString path = dir.filePath("billet.ini");
+        writeBytes(path, "[Pos]\r\nX= 20\r\n[Billet]\r\nColonnes= 99\r\nPas=abc\r\nSouches=\" 2 \"\r\nSouche1X=-500\r\n"
+                         "Souche1Y= 12.5\r\nSouche1Taille=\r\nSouche1Rotation=100\r\nSouche2Taille=1e999\r\n"
+                         "Souche2Rotation=x\r\nTexte=\"N\xb0 \"\r\nChiffres=0\r\n");
+        const TicketModel model = readSettings(path).model;
+        QCOMPARE(model.columns, 10);
+        QCOMPARE(model.pitch, 0.0);
+        QVERIFY(model.stubs == std::vector<StubPlace>({{-297, 12.5, std::nullopt, 90}, {0, 0, 500.0, 0}}));
+        QCOMPARE(model.prefix, QString("N° "));
+        QCOMPARE(model.digits, 1);
+
+        SavedSettings saved = foliatedLayout();
+        saved.model = model;
+        QVERIFY(writeSettings(path, saved));
+        QVERIFY(readSettings(path).model == model);
+        saved.model = TicketModel();
+        QVERIFY(writeSettings(path, saved));
+        QVERIFY(!bytesOf(path).contains("Billet"));
+    }
+
     void numberForm()
     {
         QCOMPARE(calvorigne::numberForm("012"), QString(" 12"));

@@ -326,7 +326,7 @@ void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
     m_entry.rows = plainNumber(plan.rows);
     QStringList model;
     for (const auto& [key, value] : plan.model.keys())
-        model << key + u'=' + value;
+        model << key + u'=' + value.trimmed();
     m_entry.model = model.join(u' ');
 }
 

@@ -44,7 +44,7 @@ TicketModel TicketModel::fromKeys(const std::function<QString(const QString&)>& 
         if (!number.match(text).hasMatch())
             return std::nullopt;
         const double read = readNumber(text);
-        return std::isfinite(read) ? std::optional(read) : std::nullopt;
+        return std::isnan(read) ? std::nullopt : std::optional(read);
     };
     auto inRange = [&](const QString& key, double fallback, double low, double high) {
         return std::clamp(read(key).value_or(fallback), low, high);
