@@ -25,7 +25,8 @@ constexpr double pointsToMm = 25.4 / 72;
 
 struct Word {
     QString text;
-    double left, top; // mm from the paper's top-left corner
+    double left, top; // mm from the paper's top-left corner, for an upright word
+    QRectF box;       // the box poppler gives, in mm
 };
 
 // The queue's printable area, from its PPD: left and top margins in mm.
@@ -60,15 +61,18 @@ QList<QList<Word>> wordsOf(const QString& pdf, double ascent)
     const QString html = QString::fromUtf8(pdftotext.readAllStandardOutput());
     QList<QList<Word>> pages;
     static const QRegularExpression pattern(
-        R"re(<page |<word xMin="([\d.]+)" yMin="[\d.]+" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
     for (auto it = pattern.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         if (m.captured(0).startsWith("<page")) {
             pages.append(QList<Word>());
             continue;
         }
-        const double baseline = m.captured(2).toDouble();
-        pages.last().append({m.captured(3), m.captured(1).toDouble() * pointsToMm, (baseline - ascent) * pointsToMm});
+        const double baseline = m.captured(4).toDouble();
+        const QRectF box(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                         QPointF(m.captured(3).toDouble(), baseline));
+        pages.last().append({m.captured(5), box.left() * pointsToMm, (baseline - ascent) * pointsToMm,
+                             QRectF(box.topLeft() * pointsToMm, box.size() * pointsToMm)});
     }
     return pages;
 }
@@ -306,6 +310,43 @@ private slots:
         QCOMPARE(dialogs.messages.value(1), "L'impression a échoué : l'imprimante « " + queue + " » n'est plus disponible.\n"
                                                 "Le passage 2 (numéros 0019 à 0024) n'a pas été imprimé.");
         QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+    }
+
+    // Two columns of tickets, each number with a stub turned a quarter clockwise: every
+    // number and stub where the model puts it. A turned word's baseline is its left edge, one
+    // ascent left of the corner it turns about.
+    void twoColumnsWithAStubTurnedSideways()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        TicketModel model;
+        model.columns = 2;
+        model.pitch = 90;
+        model.stubs = {{-10, 0, std::nullopt, 90}};
+        w.setTicketModel(model);
+        w.Lbl_NbCarnet->setCaption("6");
+        w.cmd_print_Click();
+        const QStringList produced = awaitPdfs(since, 1);
+        QCOMPARE(produced.size(), 1);
+        const double ascent = fontAscent();
+        const auto pages = wordsOf(produced[0], ascent);
+        QCOMPARE(pages.size(), 1);
+        const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
+        QCOMPARE(pages[0].size(), 12);
+        for (const Word& word : pages[0]) {
+            const int n = word.text.toInt(), column = (n - 1) / 3, row = (n - 1) % 3;
+            const QPointF place = corner + QPointF(42 + 90 * column, 35 + 90 * row);
+            const bool turned = word.box.height() > word.box.width();
+            const QPointF at = turned ? QPointF(word.box.left() + ascent * pointsToMm, word.box.top())
+                                      : QPointF(word.left, word.top);
+            const QPointF wanted = turned ? place + QPointF(-10, 0) : place;
+            qInfo("%s%s at %.3f, %.3f mm", qPrintable(word.text), turned ? " (stub)" : "", at.x(), at.y());
+            QVERIFY(std::abs(at.x() - wanted.x()) <= 0.1 && std::abs(at.y() - wanted.y()) <= 0.1);
+        }
+        QFile::remove(produced[0]);
     }
 
     // One spoiled sheet printed again: one page, its own numbers at their places, whatever page
