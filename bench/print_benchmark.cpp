@@ -58,9 +58,21 @@ double spacingFor(int rows)
     return 297.0 / rows;
 }
 
-long printedPages(int booklets, int rows)
+// With several columns, a ticket model with two stubs, one of them turned sideways.
+TicketModel modelFor(int columns)
 {
-    return long(std::ceil(double(booklets) / rows)) * folios;
+    TicketModel model;
+    if (columns > 1) {
+        model.columns = columns;
+        model.pitch = 65;
+        model.stubs = {{-8, 0, std::nullopt, 90}, {40, 0, std::nullopt, 0}};
+    }
+    return model;
+}
+
+long printedPages(int booklets, int rows, int columns)
+{
+    return long(std::ceil(double(booklets) / (rows * columns))) * folios;
 }
 
 void layOut(Numero& window, int booklets, int rows)
@@ -77,7 +89,7 @@ void layOut(Numero& window, int booklets, int rows)
 }
 
 // Whether the run went to its end, rather than being refused.
-bool viaPrintRun(const QString& folder, int booklets, int rows)
+bool viaPrintRun(const QString& folder, int booklets, int rows, int columns)
 {
     QtPrinter printer;
     printer.device().setOutputFileName(folder + "/run.pdf");
@@ -85,19 +97,22 @@ bool viaPrintRun(const QString& folder, int booklets, int rows)
     Numero window(printer, dialogs, folder + "/Calvorigne.ini");
     Main(window);
     layOut(window, booklets, rows);
+    window.setTicketModel(modelFor(columns));
     window.cmd_print_Click();
     return readNumber(window.Lbl_Debut->caption()) == double(booklets) * folios + 1;
 }
 
 // The same texts at the same places, two documents, without the program around them.
-void bare(const QString& folder, int booklets, int rows)
+void bare(const QString& folder, int booklets, int rows, int columns)
 {
+    const TicketModel model = modelFor(columns);
     QPrinter printer(QPrinter::HighResolution);
     QFont font;
     font.setPointSizeF(10);
     const double dots = printer.resolution() / 25.4;
     const double spacing = spacingFor(rows);
-    const long gatherings = long(std::ceil(double(booklets) / rows));
+    const long places = long(rows) * columns;
+    const long gatherings = long(std::ceil(double(booklets) / places));
     const long lastNumber = long(booklets) * folios;
     QPainter painter;
     long page = 0;
@@ -115,12 +130,20 @@ void bare(const QString& folder, int booklets, int rows)
                 printer.newPage();
             painter.setFont(font);
             const double ascent = QFontMetricsF(font, &printer).ascent();
-            for (int i = 1; i <= rows; ++i) {
-                const long n = g * folios * rows + j + long(folios) * (i - 1);
+            for (long p = 1; p <= places; ++p) {
+                const long n = g * folios * places + j + long(folios) * (p - 1);
                 if (n > lastNumber)
                     break;
-                painter.drawText(QPointF(20 * dots, (i - 1) * spacing * dots + ascent),
-                                 padNumber(double(n), QStringLiteral("0000")));
+                const QString text = padNumber(double(n), QStringLiteral("0000"));
+                const QPointF at(20 + model.pitch * double((p - 1) / rows), double((p - 1) % rows) * spacing);
+                painter.drawText(QPointF(at.x() * dots, at.y() * dots + ascent), text);
+                for (const StubPlace& stub : model.stubs) {
+                    painter.save();
+                    painter.translate((at + QPointF(stub.dx, stub.dy)) * dots);
+                    painter.rotate(stub.rotation);
+                    painter.drawText(QPointF(0, ascent), text);
+                    painter.restore();
+                }
             }
         }
     }
@@ -139,10 +162,10 @@ struct Measure {
     long kib = 0;
 };
 
-Measure measureInChild(const QString& program, const QString& mode, int booklets, int rows)
+Measure measureInChild(const QString& program, const QString& mode, int booklets, int rows, int columns)
 {
     QProcess child;
-    child.start(program, {mode, QString::number(booklets), QString::number(rows)});
+    child.start(program, {mode, QString::number(booklets), QString::number(rows), QString::number(columns)});
     child.waitForFinished(-1);
     if (child.exitCode() != 0) {
         std::fprintf(stderr, "the %s of %d booklets, %d rows did not run to its end\n", qPrintable(mode), booklets, rows);
@@ -155,13 +178,14 @@ Measure measureInChild(const QString& program, const QString& mode, int booklets
 }
 
 // The preview of the largest run: opening it, and drawing it again after a change.
-void previewTimes(const QString& folder)
+void previewTimes(const QString& folder, int columns)
 {
     QtPrinter printer;
     Unattended dialogs(printer);
     Numero window(printer, dialogs, folder + "/Calvorigne.ini");
     Main(window);
     layOut(window, 9999, 3);
+    window.setTicketModel(modelFor(columns));
     std::vector<double> open, redraw;
     QElapsedTimer clock;
     for (int k = 0; k < 5; ++k) {
@@ -178,8 +202,8 @@ void previewTimes(const QString& folder)
     }
     std::sort(open.begin(), open.end());
     std::sort(redraw.begin(), redraw.end());
-    std::printf("preview of %d pages: opens in %.0f ms (%.0f-%.0f), redraws in %.0f ms (%.0f-%.0f), medians of 5\n",
-                window.preview()->view->pageCount(), open[2], open.front(), open.back(), redraw[2], redraw.front(),
+    std::printf("preview of %d pages, %d column(s): opens in %.0f ms (%.0f-%.0f), redraws in %.0f ms (%.0f-%.0f), medians of 5\n",
+                window.preview()->view->pageCount(), columns, open[2], open.front(), open.back(), redraw[2], redraw.front(),
                 redraw.back());
 }
 
@@ -192,19 +216,20 @@ int main(int argc, char* argv[])
     const QStringList args = QApplication::arguments();
     if (args.size() == 2 && args[1] == u"preview") {
         QTemporaryDir folder;
-        previewTimes(folder.path());
+        previewTimes(folder.path(), 1);
+        previewTimes(folder.path(), 3);
         return 0;
     }
-    if (args.size() == 4) {
+    if (args.size() == 5) {
         QTemporaryDir folder;
-        const int booklets = args[2].toInt(), rows = args[3].toInt();
+        const int booklets = args[2].toInt(), rows = args[3].toInt(), columns = args[4].toInt();
         QElapsedTimer clock;
         clock.start();
         if (args[1] == u"run") {
-            if (!viaPrintRun(folder.path(), booklets, rows))
+            if (!viaPrintRun(folder.path(), booklets, rows, columns))
                 return 1;
         } else
-            bare(folder.path(), booklets, rows);
+            bare(folder.path(), booklets, rows, columns);
         std::printf("%.3f %ld\n", clock.nsecsElapsed() / 1e9, peakKiB());
         return 0;
     }
@@ -212,15 +237,16 @@ int main(int argc, char* argv[])
     // Each configuration runs five times, run and bare in turn, so that one noisy run cannot
     // decide; medians, their ratio, and the spread of each.
     constexpr int repeats = 5;
-    std::printf("%9s %5s %7s %8s %8s %6s %13s %13s %8s %8s %9s\n", "booklets", "rows", "pages", "run s",
+    std::printf("%9s %5s %4s %7s %8s %8s %6s %13s %13s %8s %8s %9s\n", "booklets", "rows", "cols", "pages", "run s",
                 "bare s", "ratio", "run min-max", "bare min-max", "run MiB", "bare MiB", "run us/pg");
-    const int configurations[][2] = {{1000, 3}, {3000, 3}, {9999, 3}, {1000, 70}, {9999, 70}};
-    for (const auto& [booklets, rows] : configurations) {
+    // Three columns come with two stubs each.
+    const int configurations[][3] = {{1000, 3, 1}, {3000, 3, 1}, {9999, 3, 1}, {1000, 70, 1}, {9999, 70, 1}, {9999, 3, 3}};
+    for (const auto& [booklets, rows, columns] : configurations) {
         std::vector<double> run, bare;
         long runKiB = 0, bareKiB = 0;
         for (int k = 0; k < repeats; ++k) {
-            const Measure r = measureInChild(args[0], "run", booklets, rows);
-            const Measure b = measureInChild(args[0], "bare", booklets, rows);
+            const Measure r = measureInChild(args[0], "run", booklets, rows, columns);
+            const Measure b = measureInChild(args[0], "bare", booklets, rows, columns);
             run.push_back(r.seconds);
             bare.push_back(b.seconds);
             runKiB = std::max(runKiB, r.kib);
@@ -229,9 +255,9 @@ int main(int argc, char* argv[])
         std::sort(run.begin(), run.end());
         std::sort(bare.begin(), bare.end());
         const double runMedian = run[repeats / 2], bareMedian = bare[repeats / 2];
-        const long pages = printedPages(booklets, rows);
-        std::printf("%9d %5d %7ld %8.2f %8.2f %6.2f %6.2f-%-6.2f %6.2f-%-6.2f %8.1f %8.1f %9.1f\n", booklets, rows,
-                    pages, runMedian, bareMedian, runMedian / bareMedian, run.front(), run.back(), bare.front(),
+        const long pages = printedPages(booklets, rows, columns);
+        std::printf("%9d %5d %4d %7ld %8.2f %8.2f %6.2f %6.2f-%-6.2f %6.2f-%-6.2f %8.1f %8.1f %9.1f\n", booklets, rows,
+                    columns, pages, runMedian, bareMedian, runMedian / bareMedian, run.front(), run.back(), bare.front(),
                     bare.back(), runKiB / 1024.0, bareKiB / 1024.0, runMedian * 1e6 / double(pages));
     }
     return 0;

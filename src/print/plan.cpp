@@ -100,10 +100,12 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
     double page = 0;
     double base = plan.first;
     double n = base - 1;
+    const std::size_t perPage = std::size_t(plan.places) * (1 + model.stubs.size());
     plan.documents.emplace_back();
     for (double g = 1; g <= gatherings; ++g) {
         for (double j = 1; j <= pages; ++j) {
             PlannedPage& planned = plan.documents.back().pages.emplace_back();
+            planned.numbers.reserve(perPage);
             for (int k = 0; k < model.columns; ++k) {
                 const double x = left + k * model.pitch;
                 double y = firstTop;

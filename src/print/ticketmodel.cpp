@@ -4,13 +4,22 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace calvorigne {
 
 QString TicketModel::text(double number) const
 {
-    return prefix + padNumber(number, QString(digits, u'0'));
+    // Called for every number of a run: no text is built that is not needed.
+    static const std::array<QString, 10> patterns = [] {
+        std::array<QString, 10> all;
+        for (int k = 0; k < 10; ++k)
+            all[std::size_t(k)] = QString(k, u'0');
+        return all;
+    }();
+    const QString digitsOf = padNumber(number, patterns[std::size_t(std::clamp(digits, 1, 9))]);
+    return prefix.isEmpty() ? digitsOf : prefix + digitsOf;
 }
 
 std::vector<std::pair<QString, QString>> TicketModel::keys() const
