@@ -329,6 +329,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     layout->addLayout(tools);
     layout->addLayout(reprinting);
     ticket = new TicketPanel(this);
+    ticket->setMaximumWidth(520);
     auto* sheets = new QHBoxLayout;
     sheets->addWidget(ticket, 0, Qt::AlignTop);
     sheets->addWidget(view, 1);
