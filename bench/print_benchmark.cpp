@@ -39,7 +39,7 @@ public:
     explicit Unattended(QtPrinter& printer) : m_real(printer) {}
     void message(const QString&) override {}
     bool question(const QString&) override { return true; }
-    int choice(const QString&, const QStringList&, int safe) override { return safe; }
+    int choice(const QString&, const QStringList&, int safe, int) override { return safe; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
     bool wait(const QString&) override { return true; }
     void endWait() override {}

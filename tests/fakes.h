@@ -155,8 +155,10 @@ public:
         questions << text;
         return next(answers, false);
     }
-    int choice(const QString& text, const QStringList&, int safe) override
+    QStringList buttonsShown; // of the last message with buttons of its own
+    int choice(const QString& text, const QStringList& buttons, int safe, int) override
     {
+        buttonsShown = buttons;
         message(text);
         return next(choices, safe);
     }

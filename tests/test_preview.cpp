@@ -316,6 +316,7 @@ private slots:
         f.printer.refuseDocument = -1;
 
         f.printer.failAtText = f.printer.printedCount + 4; // on the second page of the first pass
+        f.dialogs.choices = {1}; // printed again on purpose
         w.cmd_print_Click();
         const QList<QStringList> lines = f.journalLines();
         QCOMPARE(lines.size(), 6);
@@ -327,7 +328,8 @@ private slots:
                                             "le document."));
         QCOMPARE(lines[5].mid(1), QStringList({"tirage", "Test", "0001", "0012", "6", "2", "3", "2 + 2",
                                                "échec à la page 2 du passage 1 (rien d'imprimé) : le papier est coincé."}));
-        QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0001 à 0012, le " + QDate::currentDate().toString("dd/MM/yyyy"));
+        const QString today = QDate::currentDate().toString("dd/MM/yyyy");
+        QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0001 à 0012, le " + today + "\n0001 a déjà été imprimé le " + today);
     }
 
     // A journal of years, written elsewhere, without the mark and with its last line unended:
@@ -344,7 +346,8 @@ private slots:
         old.chop(2);
         writeBytes(f.journalPath(), old);
         Numero& w = f.start();
-        QCOMPARE(w.Lbl_Debut->toolTip(), QString("Dernier tirage : 0001 à 0120, le 06/12/2025"));
+        QCOMPARE(w.Lbl_Debut->toolTip(), QString("Dernier tirage : 0001 à 0120, le 06/12/2025\n0001 a déjà été imprimé le "
+                                                 "06/12/2025"));
         layOutExample(w, "121", "12", "1");
         w.cmd_print_Click();
         QVERIFY(bytesOf(f.journalPath()).startsWith(old + "\r\n"));

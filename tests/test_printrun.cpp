@@ -2,6 +2,7 @@
 #include "window_fixture.h"
 
 #include <QCheckBox>
+#include <QDate>
 #include <QTest>
 
 using namespace calvorigne;
@@ -299,6 +300,59 @@ private slots:
         QVERIFY(f.printer.aborted && f.printer.documents.size() == 1);
         QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
         QCOMPARE(f.journalLines().last().value(9), QString("arrêté à la page 1 du passage 2 (passage 1 enregistré)"));
+    }
+
+    // A run that would print numbers an earlier run printed asks first, and each answer does
+    // what it says; a failed run, a reprint and a damaged journal line never ask.
+    void numbersAlreadyPrintedAreNotPrintedAgainUnasked()
+    {
+        WindowFixture f;
+        const QString stamp = QDate::currentDate().toString("dd/MM/yyyy");
+        writeBytes(f.journalPath(), "Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;"
+                                    "Numéros par page;Pages par passage;Résultat\r\n"
+                                    "06/12/2026 14:02:00;tirage;Test;0001;0012;12;1;3;2 + 2;terminé\r\n"
+                                    "06/12/2026 14:05:00;tirage;Test;0013;00x4;12;1;3;2 + 2;terminé\r\n"
+                                    "06/12/2026 14:09;tirage;Test;0013;0024;12;1;3;2 + 2;terminé\r\n"
+                                    "06/12/2026 15:00:00;tirage;Test;0013;0024;12;1;3;2 + 2;échec au passage 1 (rien "
+                                    "d'imprimé) : bourrage\r\n"
+                                    "06/12/2026 16:00:00;tirage;Test;0025;0036;12;1;3;2;\r\n");
+        Numero& w = f.start();
+        QCOMPARE(w.Lbl_Debut->toolTip(), QString("Dernier tirage : 0001 à 0012, le 06/12/2026\n0001 a déjà été imprimé "
+                                                 "le 06/12/2026"));
+        layOutExample(w, "7", "12", "1");
+
+        // Annuler, the default: nothing printed, nothing written.
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList("Les numéros 0007 à 0012 ont déjà été imprimés le 06/12/2026 à 14:02 "
+                                                 "(tirage terminé)."));
+        QCOMPARE(f.dialogs.buttonsShown, QStringList({"Commencer à 0013", "Imprimer quand même", "Annuler"}));
+        QVERIFY(f.printer.documents.empty() && w.Lbl_Der->text().isEmpty());
+        QVERIFY(!f.dialogs.busy);
+
+        // Commencer à 0013: the new first number, shown and not printed.
+        f.dialogs.choices = {0};
+        w.cmd_print_Click();
+        QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
+        QVERIFY(f.printer.documents.empty());
+        // Numbers of a failed run, or of lines the journal cannot vouch for, are free.
+        f.dialogs.messages.clear();
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages, QStringList({turn, end}));
+        QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+
+        // Imprimer quand même; and a reprint never asks.
+        f.dialogs.messages.clear();
+        f.dialogs.choices = {1};
+        layOutExample(w, "1", "18", "1");
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages.value(0), "Les numéros 0001 à 0018 ont déjà été imprimés par 2 tirages, le dernier le "
+                                              + stamp + " à " + f.journalLines().value(6).value(0).mid(11, 5)
+                                              + " (tirage terminé).");
+        QCOMPARE(f.printer.texts().size(), 12 + 18);
+        f.dialogs.messages.clear();
+        w.reprint({{1, {0}}});
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.printer.texts().size(), 12 + 18 + 3);
     }
 
     void theInkReachesThePrinterAndFilesAreNamed()

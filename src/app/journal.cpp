@@ -16,16 +16,15 @@ const QStringList header = {"Date", "Type", "Imprimante ou fichiers", "Premier n
                             "Folios", "Numéros par page", "Pages par passage", "Résultat", "Billet"};
 const QString dateForm = QStringLiteral("dd/MM/yyyy HH:mm:ss");
 
-// A field holding the separator, a quote or a line end is quoted, its quotes doubled.
-QString field(QString text)
+} // namespace
+
+QString csvField(QString text)
 {
-    text.replace(u'\n', u' ');
+    text.replace(u'\n', u' ').replace(u'\r', u' ');
     if (!text.contains(u';') && !text.contains(u'"'))
         return text;
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
-
-} // namespace
 
 QStringList journalFields(const QString& line)
 {
@@ -75,7 +74,7 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
         all << e.model;
     QStringList quoted;
     for (const QString& f : all)
-        quoted << field(f);
+        quoted << csvField(f);
     QByteArray bytes = unended ? "\r\n" : "";
     // The mark tells Excel on Windows that the file is UTF-8; a journal that has none keeps none.
     if (fresh)
@@ -87,52 +86,122 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
     return written;
 }
 
-std::optional<JournalEntry> Journal::lastRun() const
+namespace {
+
+// Whole numbers as the journal writes them: digits, with a minus sign at most.
+std::optional<double> journalNumber(QByteArrayView text)
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (text.isEmpty() || text.size() > 18)
         return std::nullopt;
-    // Read from the end, a block at a time: a journal of years must not delay the window.
-    constexpr qint64 block = 64 * 1024;
-    QByteArray carry; // the end of the block read before, back to its first line end
-    for (qint64 end = file.size();;) {
-        const qint64 start = std::max<qint64>(0, end - block);
-        if (!file.seek(start))
+    double value = 0;
+    for (qsizetype k = text.front() == '-' ? 1 : 0; k < text.size(); ++k) {
+        if (text[k] < '0' || text[k] > '9')
             return std::nullopt;
-        QByteArray bytes = file.read(end - start);
-        if (bytes.size() != end - start)
-            return std::nullopt;
-        bytes += carry;
-        qsizetype to = bytes.size();
-        for (qsizetype from; to > 0 && (from = bytes.lastIndexOf('\n', to - 1)) >= 0; to = from)
-            if (auto entry = completeRun(bytes.mid(from + 1, to - from - 1)))
-                return entry;
-        carry = bytes.left(to);
-        if (start == 0)
-            return completeRun(carry);
-        end = start;
+        value = value * 10 + (text[k] - '0');
     }
+    return text.front() == '-' ? -value : value;
 }
 
-std::optional<JournalEntry> Journal::completeRun(const QByteArray& line)
+bool isJournalDate(QByteArrayView text)
 {
-    // Most lines are told apart without being split into fields.
-    if (!line.contains("tirage") || !line.contains("termin"))
-        return std::nullopt;
-    const QStringList f = journalFields(QString::fromUtf8(line).trimmed());
-    if (f.size() < 10 || f[1] != u"tirage" || f[9] != u"terminé")
-        return std::nullopt;
-    JournalEntry entry;
-    entry.when = QDateTime::fromString(f[0], dateForm);
-    entry.kind = f[1];
-    entry.output = f[2];
-    entry.first = f[3];
-    entry.last = f[4];
-    entry.booklets = f[5];
-    entry.folios = f[6];
-    entry.rows = f[7];
-    entry.outcome = f[9];
-    return entry;
+    static const QByteArrayView form("00/00/0000 00:00:00");
+    if (text.size() != form.size())
+        return false;
+    for (qsizetype k = 0; k < text.size(); ++k)
+        if (form[k] == '0' ? (text[k] < '0' || text[k] > '9') : text[k] != form[k])
+            return false;
+    return true;
+}
+
+} // namespace
+
+PrintedRuns Journal::printedRuns() const
+{
+    PrintedRuns printed;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printed.unreadable = file.exists();
+        return printed;
+    }
+    // Mapped rather than copied: a journal of years need not be held twice.
+    const qint64 size = file.size();
+    const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
+    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size))
+                                    : file.readAll();
+    static const QByteArray complete = QStringLiteral("terminé").toUtf8(), handed = QStringLiteral("envoyé, non suivi").toUtf8(),
+                            failed = QStringLiteral("échec").toUtf8(), stopped = QStringLiteral("arrêté").toUtf8();
+    // Split by hand, without a string a line: a journal of years is read in a blink.
+    std::vector<QByteArrayView> fields;
+    bool header = true;
+    for (qsizetype start = 0; start < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        QByteArrayView line(bytes.constData() + start, end - start);
+        start = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (std::exchange(header, false) || line.trimmed().isEmpty())
+            continue;
+        fields.clear();
+        bool quoted = false;
+        qsizetype from = 0;
+        for (qsizetype k = 0; k <= line.size(); ++k) {
+            if (k == line.size() || (line[k] == ';' && !quoted)) {
+                fields.push_back(line.sliced(from, k - from));
+                from = k + 1;
+            } else if (line[k] == '"')
+                quoted = !quoted;
+        }
+        const auto first = fields.size() >= 10 ? journalNumber(fields[3]) : std::nullopt;
+        const auto last = fields.size() >= 10 ? journalNumber(fields[4]) : std::nullopt;
+        if (!first || !last || !isJournalDate(fields[0])) {
+            ++printed.skipped;
+            continue;
+        }
+        const QByteArrayView outcome = fields[9];
+        const bool counts = outcome == complete || outcome == handed;
+        if (!counts && !outcome.startsWith(failed) && !outcome.startsWith(stopped)) {
+            ++printed.skipped;
+            continue;
+        }
+        if (counts && fields[1] == "tirage" && *last >= *first)
+            printed.runs.push_back({*first, *last, QString::fromLatin1(fields[0]), QString::fromUtf8(outcome)});
+    }
+    return printed;
+}
+
+const PrintedRun* PrintedRuns::lastComplete() const
+{
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+        if (run->outcome == u"terminé")
+            return &*run;
+    return nullptr;
+}
+
+double PrintedRuns::highest() const
+{
+    double highest = 0;
+    for (const PrintedRun& run : runs)
+        highest = std::max(highest, run.last);
+    return highest;
+}
+
+std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last)
+{
+    std::optional<Overlap> overlap;
+    for (const PrintedRun& run : printed.runs) {
+        const double from = std::max(first, run.first), to = std::min(last, run.last);
+        if (from > to)
+            continue;
+        if (!overlap)
+            overlap = Overlap{from, to, 0, run};
+        overlap->from = std::min(overlap->from, from);
+        overlap->to = std::max(overlap->to, to);
+        overlap->latest = run;
+        ++overlap->runs;
+    }
+    return overlap;
 }
 
 } // namespace calvorigne

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace calvorigne {
 
@@ -21,6 +22,34 @@ struct JournalEntry {
     QString model;           // the ticket model by its settings keys; empty for the default
 };
 
+// A run whose numbers exist on paper: a tirage that ended "terminé", or was handed over whole
+// without being followed ("envoyé, non suivi").
+struct PrintedRun {
+    double first = 0, last = 0;
+    QString when;    // as the journal has it: dd/MM/yyyy HH:mm:ss
+    QString outcome;
+};
+
+struct PrintedRuns {
+    std::vector<PrintedRun> runs; // in the journal's order
+    int skipped = 0;              // lines that could not be read
+    bool unreadable = false;      // the file is there but cannot be read
+
+    // The last run that ended "terminé".
+    const PrintedRun* lastComplete() const;
+    // The highest number printed; 0 when none was.
+    double highest() const;
+};
+
+// The numbers of a run that earlier runs printed: the stretch they share with it, how many
+// runs share any, and the latest of them.
+struct Overlap {
+    double from = 0, to = 0;
+    int runs = 0;
+    PrintedRun latest;
+};
+std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last);
+
 class Journal {
 public:
     explicit Journal(const QString& settingsPath);
@@ -28,17 +57,16 @@ public:
     QString path() const { return m_path; }
     // Appends the line and flushes it; false, with the cause, when the file cannot be written.
     bool append(const JournalEntry& entry, QString* failure = nullptr) const;
-    // The last complete run (kind tirage, terminé), if the journal holds one.
-    std::optional<JournalEntry> lastRun() const;
+    // Every run that put its numbers on paper; a line that cannot be read is skipped.
+    PrintedRuns printedRuns() const;
 
 private:
-    // The line as a complete run, if it is one.
-    static std::optional<JournalEntry> completeRun(const QByteArray& line);
-
     QString m_path;
 };
 
 // The journal's own form of its lines, read back: fields split at ';', quotes undone.
 QStringList journalFields(const QString& line);
+// A field in that form: quoted, its quotes doubled, when it holds the separator or a quote.
+QString csvField(QString text);
 
 } // namespace calvorigne

@@ -16,9 +16,9 @@ public:
     virtual void message(const QString& text) = 0;
     // A question with Yes (the default) and No; true for Yes.
     virtual bool question(const QString& text) = 0;
-    // A message with buttons of its own, the first the default; the index of the one chosen.
-    // Escape or closing the box gives the safe one, the choice that loses nothing.
-    virtual int choice(const QString& text, const QStringList& buttons, int safe) = 0;
+    // A message with buttons of its own; the index of the one chosen. Escape or closing the
+    // box gives the safe one, the choice that loses nothing.
+    virtual int choice(const QString& text, const QStringList& buttons, int safe, int preferred = 0) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
     // A small window saying what the run waits for, with a button to stop waiting; it stays

@@ -34,7 +34,7 @@ bool QtDialogs::question(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe)
+int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe, int preferred)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
     QList<QAbstractButton*> added;
@@ -42,7 +42,7 @@ int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe)
         added << box.addButton(button, QMessageBox::AcceptRole);
     if (added.isEmpty())
         return -1;
-    box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+    box.setDefaultButton(qobject_cast<QPushButton*>(added[std::clamp(preferred, 0, int(added.size()) - 1)]));
     safe = std::clamp(safe, 0, int(added.size()) - 1);
     box.setEscapeButton(added[safe]);
     box.exec();

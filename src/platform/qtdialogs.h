@@ -18,7 +18,7 @@ public:
 
     void message(const QString& text) override;
     bool question(const QString& text) override;
-    int choice(const QString& text, const QStringList& buttons, int safe) override;
+    int choice(const QString& text, const QStringList& buttons, int safe, int preferred = 0) override;
     std::optional<QString> textInput(const QString& prompt) override;
     bool wait(const QString& text) override;
     void endWait() override;

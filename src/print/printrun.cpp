@@ -138,6 +138,8 @@ void PrintRun::run()
     if (!plan.refusal.isEmpty())
         return refuse(plan.refusal);
 
+    if (!printsNewNumbers(plan))
+        return;
     write(Field::Last, plainNumber(plan.last));
     write(Field::Rows, plainNumber(plan.rows));
     // A run counts its own pages: a count left by a failed run would move the turn prompt.
@@ -161,6 +163,39 @@ void PrintRun::run()
                                                         .arg(files.join(u'\n')));
     if (!text.isEmpty())
         m_dialogs.message(text);
+}
+
+// A raffle is fair only if every number exists once: numbers an earlier run printed are
+// printed again only when the user says so. A run that failed or was stopped does not count.
+bool PrintRun::printsNewNumbers(const PrintPlan& plan)
+{
+    if (!m_journal || plan.passes() == 0)
+        return true;
+    const PrintedRuns printed = m_journal->printedRuns();
+    const double last = readNumber(padNumber(plan.last, QStringLiteral("0000")));
+    const std::optional<Overlap> overlap = overlapWith(printed, plan.first, last);
+    if (!overlap)
+        return true;
+    const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
+    const QString when = overlap->latest.when.left(16).replace(u' ', QStringLiteral(" à "));
+    const QString how = QStringLiteral("tirage %1").arg(overlap->latest.outcome);
+    const QString range = overlap->from == overlap->to ? QStringLiteral("Le numéro %1 a déjà été imprimé").arg(number(overlap->from))
+                                                       : QStringLiteral("Les numéros %1 à %2 ont déjà été imprimés")
+                                                             .arg(number(overlap->from), number(overlap->to));
+    const QString text = overlap->runs == 1
+                             ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
+                             : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(overlap->runs).arg(when, how);
+    const double next = printed.highest() + 1;
+    const int answer = m_dialogs.choice(text, {QStringLiteral("Commencer à %1").arg(number(next)),
+                                               QStringLiteral("Imprimer quand même"), QStringLiteral("Annuler")},
+                                        2, 2);
+    if (answer == 1)
+        return true;
+    m_dialogs.setBusy(false);
+    // The new first number is shown, for the user to see the new plan before printing it.
+    if (answer == 0)
+        write(Field::First, plainNumber(next));
+    return false;
 }
 
 void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSheet)

@@ -41,6 +41,8 @@ private:
     void write(Field field, const QString& text);
     void setUpPrinter();
     void refuse(const QString& text);
+    // Asks before numbers printed by an earlier run are printed again; false to print nothing.
+    bool printsNewNumbers(const PrintPlan& plan);
     bool printDocuments(const std::vector<PlannedDocument>& documents, bool ownRun);
     void printDocument(const PlannedDocument& document, bool ownRun);
     void startEntry(const PrintPlan& plan, const QString& kind);

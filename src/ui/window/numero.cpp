@@ -294,6 +294,7 @@ void Numero::connectHandlers()
     for (QRadioButton* option : opt_org)
         connect(option, &QRadioButton::toggled, this, &Numero::parametersChanged);
     connect(List1, &QListWidget::itemSelectionChanged, this, &Numero::parametersChanged);
+    connect(Lbl_Debut, &ValueLabel::changed, this, &Numero::showLastRun);
     connect(Chk_Bold, &QCheckBox::stateChanged, this, &Numero::parametersChanged);
     connect(Lbl_Debut, &ValueLabel::doubleClicked, this, &Numero::Lbl_Debut_DblClick);
     connect(Lbl_Debut, &ValueLabel::changed, this, &Numero::Lbl_Debut_Change);
@@ -438,20 +439,38 @@ void Numero::print(const std::function<void(PrintRun&)>& what)
     showLastRun();
 }
 
-void Numero::showLastRun()
+const PrintedRuns& Numero::printedRuns()
 {
+    // Read again only when the file changed: the preview asks at every change of a value.
     const Journal journal(m_settingsPath);
-    const std::optional<JournalEntry> last = journal.lastRun();
-    if (!last && QFileInfo::exists(journal.path()) && !QFileInfo(journal.path()).isReadable() && !m_journalComplained) {
+    const QFileInfo file(journal.path());
+    const std::pair stamp(file.size(), file.lastModified());
+    if (!m_printed || stamp != m_printedStamp) {
+        m_printed = journal.printedRuns();
+        m_printedStamp = stamp;
+    }
+    if (m_printed->unreadable && !m_journalComplained) {
         m_journalComplained = true;
         m_dialogs.message(QStringLiteral("Le journal des tirages « %1 » n'a pas pu être lu.")
                               .arg(QDir::toNativeSeparators(journal.path())));
     }
-    const QString tip = last ? QStringLiteral("Dernier tirage : %1 à %2, le %3")
-                                   .arg(last->first, last->last, last->when.date().toString(QStringLiteral("dd/MM/yyyy")))
-                             : QString();
-    Label4->setToolTip(tip);
-    Lbl_Debut->setToolTip(tip);
+    return *m_printed;
+}
+
+void Numero::showLastRun()
+{
+    const PrintedRuns& printed = printedRuns();
+    QStringList tip;
+    const auto day = [](const PrintedRun& run) { return run.when.left(10); };
+    if (const PrintedRun* last = printed.lastComplete())
+        tip << QStringLiteral("Dernier tirage : %1 à %2, le %3")
+                   .arg(padNumber(last->first, QStringLiteral("0000")), padNumber(last->last, QStringLiteral("0000")), day(*last));
+    // Next year's first number should not be one already printed.
+    const double shown = readNumber(Lbl_Debut->caption());
+    if (const std::optional<Overlap> printedBefore = overlapWith(printed, shown, shown))
+        tip << QStringLiteral("%1 a déjà été imprimé le %2").arg(padNumber(shown, QStringLiteral("0000")), day(printedBefore->latest));
+    Label4->setToolTip(tip.join(u'\n'));
+    Lbl_Debut->setToolTip(tip.join(u'\n'));
 }
 
 void Numero::paintEvent(QPaintEvent* event)

@@ -15,10 +15,13 @@
 #include "print/ticketlayout.h"
 #include "ui/window/controls.h"
 
+#include <QDateTime>
 #include <QWidget>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -76,7 +79,11 @@ public:
     // Prints again the chosen sheets of the run the window shows, or its first sheet for a trial.
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
     // The last complete run, from the journal, in the tooltip of "Premier numéro".
+    // The tooltip of "Premier numéro": the last complete run, and whether the number shown
+    // was printed already.
     void showLastRun();
+    // The runs the journal says were printed, read again when it changed.
+    const PrintedRuns& printedRuns();
     void Command2_Click();
     void Lbl_Debut_DblClick();
     void Lbl_Debut_Change();
@@ -137,6 +144,8 @@ private:
     QString m_storedFontName;
     QString m_background;
     TicketModel m_ticketModel;
+    std::optional<PrintedRuns> m_printed;
+    std::pair<qint64, QDateTime> m_printedStamp;
     PreviewWindow* m_preview = nullptr;
     bool m_journalComplained = false; // the journal's trouble is said once a start // a child window, kept once opened
 };
