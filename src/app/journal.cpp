@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "app/settings.h"
+#include "core/numbers.h"
 #include "platform/files.h"
 
 #include <QDir>
@@ -185,6 +186,17 @@ double PrintedRuns::highest() const
     for (const PrintedRun& run : runs)
         highest = std::max(highest, run.last);
     return highest;
+}
+
+QString Overlap::sentence() const
+{
+    const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
+    const QString when = latest.when.left(16).replace(u' ', QStringLiteral(" à "));
+    const QString how = QStringLiteral("tirage %1").arg(latest.outcome);
+    const QString range = from == to ? QStringLiteral("Le numéro %1 a déjà été imprimé").arg(number(from))
+                                     : QStringLiteral("Les numéros %1 à %2 ont déjà été imprimés").arg(number(from), number(to));
+    return runs == 1 ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
+                     : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(runs).arg(when, how);
 }
 
 std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last)

@@ -47,6 +47,9 @@ struct Overlap {
     double from = 0, to = 0;
     int runs = 0;
     PrintedRun latest;
+
+    // « Les numéros 0001 à 0120 ont déjà été imprimés le 06/12/2026 à 14:02 (tirage terminé). »
+    QString sentence() const;
 };
 std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last);
 

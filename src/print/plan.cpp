@@ -91,8 +91,7 @@ struct Cells {
 void planGatherings(PrintPlan& plan, double left, double firstTop, double spacing)
 {
     const TicketModel& model = plan.model;
-    // Numbers are compared with the last one as the window shows it, padded to a whole number.
-    const double last = readNumber(text(plan.last));
+    const double last = plan.lastPrinted();
     const double half = plan.booklets * plan.folios / plan.places / 2;
     // As many gatherings as the booklets need: one booklet to a place.
     const double gatherings = std::ceil(plan.booklets / plan.places);
@@ -147,7 +146,7 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
 QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
 {
     const QRectF sheet = printer.sheet();
-    Cells cell{plan, printer};
+    Cells cell{plan, printer, {}};
     for (const PlannedDocument& document : plan.documents)
         for (const PlannedPage& page : document.pages)
             for (const PlacedNumber& number : page.numbers) {
@@ -197,6 +196,11 @@ QString PlannedDocument::afterText() const
     case Nothing: break;
     }
     return {};
+}
+
+double PrintPlan::lastPrinted() const
+{
+    return readNumber(text(last));
 }
 
 int PrintPlan::passes() const
@@ -269,7 +273,7 @@ QString planSummary(const PrintPlan& plan)
         return QStringLiteral("Aucun numéro à imprimer.");
     const QString folios = plainNumber(plan.folios);
     QStringList parts;
-    parts << QStringLiteral("Numéros %1 à %2").arg(text(plan.first), text(readNumber(text(plan.last))));
+    parts << QStringLiteral("Numéros %1 à %2").arg(text(plan.first), text(plan.lastPrinted()));
     parts << QStringLiteral("%1 carnet%2 de %3 billet%4")
                  .arg(plainNumber(plan.booklets), plan.booklets > 1 ? QStringLiteral("s") : QString(), folios,
                       plan.folios > 1 ? QStringLiteral("s") : QString());
@@ -312,7 +316,7 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
     const QRectF sheet = printer.sheet();
     const QRectF printable = printer.printable();
     int off = 0, unprintable = 0, overlapping = 0, load = 0;
-    Cells cell{plan, printer};
+    Cells cell{plan, printer, {}};
     for (const PlannedDocument& document : plan.documents) {
         load = std::max(load, document.sheets());
         for (const PlannedPage& page : document.pages) {

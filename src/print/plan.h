@@ -59,6 +59,8 @@ struct PrintPlan {
 
     // The documents that print something.
     int passes() const;
+    // The last number as the window shows it, padded to a whole number: the last one printed.
+    double lastPrinted() const;
 };
 
 // Where a placed text stands on the paper, its character cell turned with it.

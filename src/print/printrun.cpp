@@ -172,21 +172,11 @@ bool PrintRun::printsNewNumbers(const PrintPlan& plan)
     if (!m_journal || plan.passes() == 0)
         return true;
     const PrintedRuns printed = m_journal->printedRuns();
-    const double last = readNumber(padNumber(plan.last, QStringLiteral("0000")));
-    const std::optional<Overlap> overlap = overlapWith(printed, plan.first, last);
+    const std::optional<Overlap> overlap = overlapWith(printed, plan.first, plan.lastPrinted());
     if (!overlap)
         return true;
-    const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
-    const QString when = overlap->latest.when.left(16).replace(u' ', QStringLiteral(" à "));
-    const QString how = QStringLiteral("tirage %1").arg(overlap->latest.outcome);
-    const QString range = overlap->from == overlap->to ? QStringLiteral("Le numéro %1 a déjà été imprimé").arg(number(overlap->from))
-                                                       : QStringLiteral("Les numéros %1 à %2 ont déjà été imprimés")
-                                                             .arg(number(overlap->from), number(overlap->to));
-    const QString text = overlap->runs == 1
-                             ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
-                             : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(overlap->runs).arg(when, how);
     const double next = printed.highest() + 1;
-    const int answer = m_dialogs.choice(text, {QStringLiteral("Commencer à %1").arg(number(next)),
+    const int answer = m_dialogs.choice(overlap->sentence(), {QStringLiteral("Commencer à %1").arg(padNumber(next, QStringLiteral("0000"))),
                                                QStringLiteral("Imprimer quand même"), QStringLiteral("Annuler")},
                                         2, 2);
     if (answer == 1)

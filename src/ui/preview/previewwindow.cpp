@@ -381,7 +381,11 @@ void PreviewWindow::refresh()
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
     summary->setText(planSummary(m_plan));
-    const QStringList warned = planWarnings(m_plan, printer);
+    QStringList warned = planWarnings(m_plan, printer);
+    // Said before the print button asks.
+    if (m_plan.refusal.isEmpty() && m_plan.passes() > 0)
+        if (const auto overlap = overlapWith(m_window.printedRuns(), m_plan.first, m_plan.lastPrinted()))
+            warned << overlap->sentence();
     warnings->setText(warned.join(u'\n'));
     warnings->setVisible(!warned.isEmpty());
     printerLine->setText(printer.name().isEmpty()
