@@ -1,6 +1,8 @@
 // The real printer layer when the numbers go to PDF files: with no printer installed, and
 // when the user chose to print to a file.
 #include "platform/qtprinter.h"
+#include "print/booklets.h"
+#include "ui/preview/bookletlist.h"
 #include "window_fixture.h"
 
 #include <QDir>
@@ -42,6 +44,27 @@ class TestPdfOutput : public QObject {
     QTemporaryDir home;
 
 private slots:
+    // The list of booklets on plain A4: its header on every page, and « page k sur n » below.
+    void theBookletListPrintsWithItsHeaderOnEveryPage()
+    {
+        Run run;
+        run.window.Lbl_NbCarnet->setCaption("300");
+        const BookletList list = bookletList(planRun(run.window, run.printer));
+        BookletListWindow window(list, run.dialogs);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(run.dir.filePath("carnets.pdf"));
+        QVERIFY(window.printOn(printer));
+        const QStringList pages = pdfText(run.dir.filePath("carnets.pdf")).split(u'\f', Qt::SkipEmptyParts);
+        QVERIFY(pages.size() > 2);
+        for (int k = 0; k < pages.size(); ++k) {
+            QVERIFY2(pages[k].contains("Premier") && pages[k].contains("Billets"), qPrintable(pages[k]));
+            QVERIFY(pages[k].contains(QStringLiteral("page %1 sur %2").arg(k + 1).arg(pages.size())));
+        }
+        QVERIFY(pages.first().contains(list.title));
+        QVERIFY(pages.last().contains("0298") && pages.last().contains("0300")); // the last sheet, 100
+    }
+
     void initTestCase()
     {
         // No print scheduler to be reached, and a home of our own.

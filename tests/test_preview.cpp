@@ -2,6 +2,8 @@
 // window as the user sees it.
 #include "app/journal.h"
 #include "print/plan.h"
+#include "print/booklets.h"
+#include "ui/preview/bookletlist.h"
 #include "ui/preview/previewwindow.h"
 #include "ui/preview/ticketpanel.h"
 #include "window_fixture.h"
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QtEndian>
 #include <map>
 #include <QLabel>
@@ -136,6 +139,63 @@ private slots:
         QCOMPARE(printed.size(), 20);
         for (int n = 1; n <= 20; ++n)
             QCOMPARE(printed[n - 1], QStringLiteral("%1").arg(n, 4, 10, QChar('0')));
+    }
+
+    // The list of booklets is read off the run's plan: worked example 2 gives its rows as the
+    // booklets; on a sheet of two columns, each line names the numbers that the printer put at
+    // its place on its sheets. Saved, it reads back as CSV; a file that cannot be written is said.
+    void theBookletListIsTheRunsOwn()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "6", "2");
+        w.cmd_preview_Click();
+        BookletListWindow* window = w.preview()->showBooklets();
+        QCOMPARE(window->table->model()->rowCount(), 6);
+        QStringList shown;
+        for (int row = 0; row < 6; ++row)
+            for (int column = 0; column < 6; ++column)
+                shown << window->table->model()->index(row, column).data().toString();
+        QCOMPARE(shown.join(u' '), QString("1 0001 0002 1 1 à 2 1 2 0003 0004 1 1 à 2 2 3 0005 0006 1 1 à 2 3 "
+                                           "4 0007 0008 2 1 à 2 1 5 0009 0010 2 1 à 2 2 6 0011 0012 2 1 à 2 3"));
+
+        TicketModel model;
+        model.columns = 2;
+        model.pitch = 80;
+        model.stubs = {{-12, 10, std::nullopt, 90}};
+        w.setTicketModel(model);
+        w.Lbl_NbCarnet->setCaption("20");
+        const PrintPlan plan = planRun(w, f.printer);
+        const BookletList list = bookletList(plan);
+        w.cmd_print_Click();
+        QCOMPARE(list.lines.size(), std::size_t(20));
+        QCOMPARE(list.headers().mid(4, 3), QStringList({"Feuilles", "Rang", "Colonne"}));
+        for (const BookletLine& line : list.lines) {
+            QStringList atItsPlace;
+            const Document& pass = f.printer.documents.at(std::size_t(line.pass - 1));
+            for (int sheet = line.firstSheet; sheet <= line.lastSheet; ++sheet)
+                for (const Printed& printed : pass.at(std::size_t(sheet - 1)))
+                    if (printed.rotation == 0 && printed.left == float(42 + 80 * (line.column - 1))
+                        && printed.top == float(35 + 90 * (line.row - 1)))
+                        atItsPlace << printed.text;
+            QStringList wanted;
+            for (double n = line.first; n <= line.last; ++n)
+                wanted << QStringLiteral("%1").arg(int(n), 4, 10, QChar('0'));
+            QCOMPARE(atItsPlace, wanted);
+        }
+
+        const QString csv = f.dir.filePath("carnets.csv");
+        BookletListWindow saved(list, f.dialogs);
+        QVERIFY(saved.saveCsv(csv));
+        const QByteArray bytes = bytesOf(csv);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList rows = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+        QCOMPARE(rows.size(), 21);
+        QCOMPARE(journalFields(rows[0]), list.headers());
+        QCOMPARE(journalFields(rows[20]), list.cells(list.lines.back()));
+        QVERIFY(!saved.saveCsv(f.dir.filePath("nowhere/carnets.csv")));
+        QVERIFY(f.dialogs.messages.last().startsWith("La liste n'a pas pu être enregistrée dans « "
+                                                     + QDir::toNativeSeparators(f.dir.filePath("nowhere/carnets.csv")) + " » : "));
     }
 
     // A model that cannot print is refused before anything is written, naming what to change.

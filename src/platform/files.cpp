@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 
@@ -47,6 +48,17 @@ bool replaceWith(const QString& from, const QString& to)
 #else
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 #endif
+}
+
+QString nextFreeName(const QString& wanted)
+{
+    const QFileInfo info(wanted);
+    const QString stem = info.dir().filePath(info.completeBaseName());
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
+    QString name = stem + u'.' + suffix;
+    for (int k = 2; QFileInfo::exists(name); ++k)
+        name = QStringLiteral("%1-%2.%3").arg(stem).arg(k).arg(suffix);
+    return name;
 }
 
 } // namespace calvorigne

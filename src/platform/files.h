@@ -12,4 +12,7 @@ QString lastFailure();
 // Puts the file from in the place of to at once, replacing it.
 bool replaceWith(const QString& from, const QString& to);
 
+// The wanted name, or the first of name-2.pdf, name-3.pdf… that no file has.
+QString nextFreeName(const QString& wanted);
+
 } // namespace calvorigne

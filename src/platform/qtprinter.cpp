@@ -149,17 +149,6 @@ void QtPrinter::setRotation(int degrees)
     m_rotation = degrees;
 }
 
-QString QtPrinter::nextFileName(const QString& wanted) const
-{
-    const QFileInfo info(wanted);
-    const QString stem = info.dir().filePath(info.completeBaseName());
-    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
-    QString name = stem + u'.' + suffix;
-    for (int k = 2; QFileInfo::exists(name); ++k)
-        name = QStringLiteral("%1-%2.%3").arg(stem).arg(k).arg(suffix);
-    return name;
-}
-
 void QtPrinter::startRun()
 {
     m_runOwnPdf.reset();
@@ -195,11 +184,11 @@ void QtPrinter::openDocument()
     }
     QString file;
     if (!m_userFile.isEmpty())
-        file = m_userFileWritten ? nextFileName(m_userFile) : m_userFile;
+        file = m_userFileWritten ? nextFreeName(m_userFile) : m_userFile;
     else if (ownPdf) {
         const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         QDir().mkpath(folder);
-        file = nextFileName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
+        file = nextFreeName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
         m_printer.setPageSize(QPageSize(QPageSize::A4)); // the sheet the rows are worked out on
     }
     // The file is written under a fresh name of its own beside its target, created here so
@@ -311,7 +300,7 @@ QString QtPrinter::keepWrittenFile(bool ended)
     QString name = target;
     bool kept = m_replaceTarget && replaceWith(part, target);
     for (int tries = 0; !m_replaceTarget && !kept && tries < 100; ++tries) {
-        name = nextFileName(target);
+        name = nextFreeName(target);
         kept = QFile::rename(part, name);
         if (!kept && !QFileInfo::exists(name))
             break;

@@ -60,7 +60,6 @@ private:
     // Whether the next document is a PDF file of our own, for want of a printer.
     bool writesOwnPdf() const;
     QPageLayout nextLayout() const;
-    QString nextFileName(const QString& wanted) const;
     // Gives the file just written its final name, once it is known to be whole.
     QString keepWrittenFile(bool ended);
     void dropPartFile();

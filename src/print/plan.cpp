@@ -115,11 +115,14 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
                     if (n > last)
                         break;
                     const QString written = model.text(n);
-                    planned.numbers.push_back({n, written, float(x), float(y), plan.size, 0, 0, k + 1});
+                    // Each place of a gathering, stacked and cut, is one booklet.
+                    const int booklet = int((g - 1) * plan.places + k * plan.rows + i);
+                    planned.numbers.push_back({n, written, float(x), float(y), plan.size, 0, 0, k + 1, int(i), booklet});
                     for (std::size_t s = 0; s < model.stubs.size(); ++s) {
                         const StubPlace& stub = model.stubs[s];
                         planned.numbers.push_back({n, written, float(x + stub.dx), float(y + stub.dy),
-                                                   stub.size.value_or(plan.size), stub.rotation, int(s) + 1, k + 1});
+                                                   stub.size.value_or(plan.size), stub.rotation, int(s) + 1, k + 1,
+                                                   int(i), booklet});
                     }
                     y += spacing;
                 }

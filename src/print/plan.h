@@ -23,7 +23,8 @@ struct PlacedNumber {
     double size = 0;  // points
     int rotation = 0; // degrees clockwise about the top-left corner
     int copy = 0;     // 0 for the number, k for its stub k
-    int column = 1;
+    int column = 1, row = 1;
+    int booklet = 0;  // the booklet it belongs to, from 1 across the run
 };
 
 struct PlannedPage {

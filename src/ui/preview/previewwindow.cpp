@@ -4,6 +4,7 @@
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "print/numberpainter.h"
+#include "ui/preview/bookletlist.h"
 #include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"
 
@@ -310,6 +311,8 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     printSelection = new QPushButton(QStringLiteral("Imprimer la sélection"), this);
     trialSheet = new QPushButton(QStringLiteral("Feuille d'essai"), this);
     trialSheet->setToolTip(QStringLiteral("La première feuille du premier passage, pour un essai sur du papier blanc"));
+    booklets = new QPushButton(QStringLiteral("Liste des carnets…"), this);
+    booklets->setToolTip(QStringLiteral("Les carnets de ce tirage, leurs numéros et leur place, à remettre aux vendeurs"));
 
     auto* tools = new QHBoxLayout;
     for (QWidget* tool : std::initializer_list<QWidget*>{fitPage, fitWidth, actualSize, pageBox, pageTotal})
@@ -322,6 +325,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     reprinting->addWidget(sheetsField, 1);
     reprinting->addWidget(printSelection);
     reprinting->addWidget(trialSheet);
+    reprinting->addWidget(booklets);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
     layout->addWidget(warnings);
@@ -354,6 +358,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(printSelection, &QPushButton::clicked, this, [this] { m_window.reprint(view->selection()); });
     connect(trialSheet, &QPushButton::clicked, this, [this] { m_window.reprint({{1, {0}}}, true); });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
+    connect(booklets, &QPushButton::clicked, this, &PreviewWindow::showBooklets);
 
     connect(ticket, &TicketPanel::changed, &m_window, &Numero::setTicketModel);
 
@@ -362,6 +367,13 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     m_follow.setInterval(30);
     connect(&m_follow, &QTimer::timeout, this, &PreviewWindow::refresh);
     connect(&window, &Numero::parametersChanged, &m_follow, qOverload<>(&QTimer::start));
+}
+
+BookletListWindow* PreviewWindow::showBooklets()
+{
+    auto* list = new BookletListWindow(bookletList(m_plan), m_window.dialogs(), this);
+    list->show();
+    return list;
 }
 
 void PreviewWindow::showEvent(QShowEvent* event)
@@ -396,6 +408,7 @@ void PreviewWindow::refresh()
     // Another run, other sheets: a selection does not outlive the plan it was made on.
     view->select({});
     trialSheet->setEnabled(view->pageCount() > 0);
+    booklets->setEnabled(view->pageCount() > 0);
     pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
 }
 

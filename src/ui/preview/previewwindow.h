@@ -81,6 +81,7 @@ private:
     int m_anchor = -1;
 };
 
+class BookletListWindow;
 class TicketPanel;
 
 class PreviewWindow : public QWidget {
@@ -93,6 +94,8 @@ public:
     // Loads a picture of a blank sheet, or removes it with an empty path; says so when the
     // file cannot be read, and goes on without it.
     void setBackground(const QString& path);
+    // Opens the list of the run's booklets in a window of its own.
+    BookletListWindow* showBooklets();
 
     QLabel *summary, *warnings, *printerLine;
     PageView* view;
@@ -102,7 +105,7 @@ public:
     // Reprinting spoiled sheets: a pass and its sheets typed as « 3-5, 9 », or chosen in the view.
     QSpinBox* passBox;
     QLineEdit* sheetsField;
-    QPushButton *printSelection, *trialSheet;
+    QPushButton *printSelection, *trialSheet, *booklets;
     TicketPanel* ticket;
 
 protected:
