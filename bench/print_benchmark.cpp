@@ -10,10 +10,14 @@
 #include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"
 #include "ui/window/numero.h"
+#include "print/booklets.h"
+#include "ui/preview/bookletlist.h"
 #include "ui/preview/previewwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTableView>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -207,6 +211,56 @@ void previewTimes(const QString& folder, int columns)
                 redraw.back());
 }
 
+// Reading a journal of 100,000 lines, as the series guard does before each run; and opening
+// the list of the largest run's booklets.
+void journalAndListTimes(const QString& folder)
+{
+    QFile file(folder + "/Calvorigne-journal.csv");
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write("Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;Numéros par page;"
+               "Pages par passage;Résultat\r\n");
+    for (int k = 0; k < 100000; ++k) {
+        const QByteArray first = padNumber(k * 120.0 + 1, "0000").toUtf8(), last = padNumber(k * 120.0 + 120, "0000").toUtf8();
+        file.write("06/12/2026 14:02:00;" + QByteArray(k % 3 ? "tirage" : "réimpression") + ";\"Imprimante; bureau\";" + first
+                   + ";" + last + ";120;1;3;20 + 20;" + QByteArray(k % 5 ? "terminé" : "échec au passage 1 (rien d'imprimé) : "
+                                                                                     "bourrage")
+                   + "\r\n");
+    }
+    file.close();
+    const Journal journal(folder + "/Calvorigne.ini");
+    std::vector<double> reads;
+    QElapsedTimer clock;
+    for (int k = 0; k < 5; ++k) {
+        clock.start();
+        const PrintedRuns printed = journal.printedRuns();
+        reads.push_back(clock.nsecsElapsed() / 1e6);
+        if (printed.runs.empty())
+            return;
+    }
+    std::sort(reads.begin(), reads.end());
+    std::printf("journal of 100,000 lines: read in %.0f ms (%.0f-%.0f), medians of 5\n", reads[2], reads.front(), reads.back());
+
+    QtPrinter printer;
+    Unattended dialogs(printer);
+    Numero window(printer, dialogs, folder + "/list/Calvorigne.ini");
+    Main(window);
+    layOut(window, 9999, 3);
+    std::vector<double> opens;
+    for (int k = 0; k < 5; ++k) {
+        clock.start();
+        BookletListWindow list(bookletList(planRun(window, printer)), dialogs);
+        list.show();
+        list.table->viewport()->repaint();
+        list.table->scrollToBottom();
+        list.table->viewport()->repaint();
+        opens.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(opens.begin(), opens.end());
+    std::printf("list of 9,999 booklets: opens and scrolls to its end in %.0f ms (%.0f-%.0f), medians of 5\n", opens[2],
+                opens.front(), opens.back());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -218,6 +272,7 @@ int main(int argc, char* argv[])
         QTemporaryDir folder;
         previewTimes(folder.path(), 1);
         previewTimes(folder.path(), 3);
+        journalAndListTimes(folder.path());
         return 0;
     }
     if (args.size() == 5) {
