@@ -70,6 +70,7 @@ BookletListWindow::BookletListWindow(const BookletList& list, Dialogs& dialogs, 
     // Rows of one height: no row is measured to scroll.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setStretchLastSection(true);
     save = new QPushButton(QStringLiteral("Enregistrer…"), this);
     print = new QPushButton(QStringLiteral("Imprimer…"), this);
     auto* buttons = new QHBoxLayout;
