@@ -322,11 +322,7 @@ private slots:
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
         ExampleOne run;
         auto [printer, dialogs, w] = run.parts();
-        TicketModel model;
-        model.columns = 2;
-        model.pitch = 90;
-        model.stubs = {{-10, 0, std::nullopt, 90}};
-        w.setTicketModel(model);
+        w.setTicketModel(testing::twoColumnsWithAStub(90, -10, 0));
         w.Lbl_NbCarnet->setCaption("6");
         w.cmd_print_Click();
         const QStringList produced = awaitPdfs(since, 1);

@@ -95,10 +95,8 @@ private slots:
         WindowFixture f;
         Numero& w = f.start();
         layOutExample(w, "1", "6", "2");
-        TicketModel model;
-        model.columns = 2;
-        model.pitch = 80;
-        model.stubs = {{-12, 10, 8.0, 90}};
+        TicketModel model = twoColumnsWithAStub(80, -12, 10);
+        model.stubs[0].size = 8;
         model.prefix = "N° ";
         w.setTicketModel(model);
         const PrintPlan plan = planRun(w, f.printer);
@@ -159,11 +157,7 @@ private slots:
         QCOMPARE(shown.join(u' '), QString("1 0001 0002 1 1 à 2 1 2 0003 0004 1 1 à 2 2 3 0005 0006 1 1 à 2 3 "
                                            "4 0007 0008 2 1 à 2 1 5 0009 0010 2 1 à 2 2 6 0011 0012 2 1 à 2 3"));
 
-        TicketModel model;
-        model.columns = 2;
-        model.pitch = 80;
-        model.stubs = {{-12, 10, std::nullopt, 90}};
-        w.setTicketModel(model);
+        w.setTicketModel(twoColumnsWithAStub(80, -12, 10));
         w.Lbl_NbCarnet->setCaption("20");
         const PrintPlan plan = planRun(w, f.printer);
         const BookletList list = bookletList(plan);

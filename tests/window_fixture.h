@@ -59,4 +59,14 @@ inline void layOutExample(Numero& w, const QString& first, const QString& bookle
     w.Lbl_Size->setCaption("12");
 }
 
+// Two columns of tickets, pitch mm apart, and a stub dx, dy from each number, turned a quarter.
+inline TicketModel twoColumnsWithAStub(double pitch, double dx, double dy)
+{
+    TicketModel model;
+    model.columns = 2;
+    model.pitch = pitch;
+    model.stubs = {{dx, dy, std::nullopt, 90}};
+    return model;
+}
+
 } // namespace calvorigne::testing
