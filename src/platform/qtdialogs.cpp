@@ -103,7 +103,7 @@ bool QtDialogs::progress(const QString& text, int done, int total)
         m_sinceProgress.start();
     }
     // Each update lets the window answer; a few times a second is enough, and keeps long runs fast.
-    if (m_sinceProgress.elapsed() >= 50 || done == total) {
+    if (m_sinceProgress.elapsed() >= 200 || done == total) {
         m_sinceProgress.restart();
         m_progress->setMaximum(total);
         m_progress->setLabelText(text);

@@ -367,7 +367,13 @@ void Numero::setCaption(Field field, const QString& text)
 {
     ValueLabel* target = label(field);
     target->setCaption(text);
-    target->repaint(); // the run does not return to the event loop until it ends
+    // The run does not return to the event loop until it ends: its labels are painted at once,
+    // as often as an eye can follow them, and otherwise when the progress window lets them.
+    if (!m_sinceRepaint.isValid() || m_sinceRepaint.elapsed() >= 40) {
+        target->repaint();
+        m_sinceRepaint.restart();
+    } else
+        target->update();
 }
 
 QString Numero::fontName() const

@@ -16,6 +16,7 @@
 #include "ui/window/controls.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -144,6 +145,7 @@ private:
     QString m_storedFontName;
     QString m_background;
     TicketModel m_ticketModel;
+    QElapsedTimer m_sinceRepaint;
     std::optional<PrintedRuns> m_printed;
     std::pair<qint64, QDateTime> m_printedStamp;
     PreviewWindow* m_preview = nullptr;
