@@ -191,12 +191,12 @@ void QtPrinter::openDocument()
         file = nextFreeName(QDir(folder).filePath(QStringLiteral("Calvorigne.pdf")));
         m_printer.setPageSize(QPageSize(QPageSize::A4)); // the sheet the rows are worked out on
     }
-    // The file is written under a fresh name of its own beside its target, created here so
-    // that nothing planted under that name is followed.
     // The printer the run started on prints all of it, or the pass fails: its sheets must not
     // go anywhere else unseen.
-    if (file.isEmpty() && m_runOwnPdf && QPrinterInfo::printerInfo(m_runPrinter).isNull())
+    if (file.isEmpty() && m_runOwnPdf.has_value() && QPrinterInfo::printerInfo(m_runPrinter).isNull())
         throw PrinterError(QStringLiteral("l'imprimante « %1 » n'est plus disponible.").arg(m_runPrinter));
+    // The file is written under a fresh name of its own beside its target, created here so
+    // that nothing planted under that name is followed.
     QString part;
     if (!file.isEmpty()) {
         QTemporaryFile created(QFileInfo(file).dir().filePath(QStringLiteral(".Calvorigne-XXXXXX.pdf")));

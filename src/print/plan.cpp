@@ -159,10 +159,10 @@ QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
                     return QStringLiteral("La souche %1 du numéro %2 sortirait de la feuille : changez son décalage, sa "
                                           "taille ou sa rotation.")
                         .arg(number.copy)
-                        .arg(number.text);
+                        .arg(text(number.value));
                 return QStringLiteral("Le numéro %1 de la colonne %2 sortirait de la feuille : réduisez le pas ou le "
                                       "nombre des colonnes.")
-                    .arg(number.text)
+                    .arg(text(number.value))
                     .arg(number.column);
             }
     return {};
