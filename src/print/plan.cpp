@@ -191,6 +191,20 @@ int PlannedDocument::sheets() const
     return sheets;
 }
 
+PlannedDocument::Span PlannedDocument::numbers() const
+{
+    Span span;
+    for (const PlannedPage& page : pages)
+        for (const PlacedNumber& number : page.numbers) {
+            if (number.copy > 0)
+                continue;
+            span.first = span.count == 0 ? number.value : std::min(span.first, number.value);
+            span.last = span.count == 0 ? number.value : std::max(span.last, number.value);
+            ++span.count;
+        }
+    return span;
+}
+
 QString PlannedDocument::afterText() const
 {
     switch (after) {

@@ -44,6 +44,13 @@ struct PlannedDocument {
     int sheets() const;
     // What the run says after it: the turn prompt, "Fin du tirage.", or nothing.
     QString afterText() const;
+
+    // Its numbers, their stubs aside: how many, the lowest and the highest.
+    struct Span {
+        int count = 0;
+        double first = 0, last = 0;
+    };
+    Span numbers() const;
 };
 
 struct PrintPlan {

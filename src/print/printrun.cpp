@@ -35,7 +35,7 @@ QString PrintRun::passNumbers() const
 {
     return QStringLiteral("Le passage %1 (numéros %2 à %3)")
         .arg(m_pass)
-        .arg(padNumber(m_passFirst, QStringLiteral("0000")), padNumber(m_passLast, QStringLiteral("0000")));
+        .arg(padNumber(m_passNumbers.first, QStringLiteral("0000")), padNumber(m_passNumbers.last, QStringLiteral("0000")));
 }
 
 void PrintRun::endDocument()
@@ -207,25 +207,15 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
         PlannedDocument& document = documents.emplace_back();
         document.after = PlannedDocument::Turn;
         document.pass = pass.pass;
-        double low = 0, high = 0;
-        int count = 0;
-        for (const int sheet : chosen.sheets) {
-            if (sheet < 0 || sheet >= pass.sheets())
-                continue;
-            document.pages.push_back(pass.pages[std::size_t(sheet)]);
-            for (const PlacedNumber& n : document.pages.back().numbers) {
-                if (n.copy > 0)
-                    continue;
-                low = count == 0 ? n.value : std::min(low, n.value);
-                high = count == 0 ? n.value : std::max(high, n.value);
-                ++count;
-            }
-        }
+        for (const int sheet : chosen.sheets)
+            if (sheet >= 0 && sheet < pass.sheets())
+                document.pages.push_back(pass.pages[std::size_t(sheet)]);
         if (document.pages.empty()) {
             documents.pop_back();
             continue;
         }
         m_entry.passPages << int(document.pages.size());
+        const auto [count, low, high] = document.numbers();
         lowest = documents.size() == 1 ? low : std::min(lowest, low);
         highest = documents.size() == 1 ? high : std::max(highest, high);
         said << QStringLiteral("%1 du passage %2 %3 : %4 numéro%5, de %6 à %7.")
@@ -377,13 +367,7 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
     m_passPages = document.sheets();
     if (document.pass > 0)
         m_pass = document.pass;
-    bool first = true;
-    for (const PlannedPage& page : document.pages)
-        for (const PlacedNumber& number : page.numbers) {
-            m_passFirst = first ? number.value : std::min(m_passFirst, number.value);
-            m_passLast = first ? number.value : std::max(m_passLast, number.value);
-            first = false;
-        }
+    m_passNumbers = document.numbers();
     for (int k = 0; k < count; ++k) {
         const PlannedPage& page = document.pages[std::size_t(reversed ? count - 1 - k : k)];
         if (!(reversed && page.numbers.empty())) {
@@ -406,7 +390,7 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
         if (ownRun)
             write(Field::Page, plainNumber(read(Field::Page) + 1));
     }
-    if (first) // nothing to print, nothing to follow
+    if (m_passNumbers.count == 0) // nothing to print, nothing to follow
         m_printer.endDocument();
     else
         endDocument();

@@ -71,7 +71,7 @@ private:
     int m_passPages = 0;
     // The pass being printed and the numbers it holds, for a pass that does not print.
     int m_pass = 1; // as the run numbers it, for a reprint too
-    double m_passFirst = 0, m_passLast = 0;
+    PlannedDocument::Span m_passNumbers;
     Phase m_phase = Phase::Drawing;
     double m_size = 0;  // what the printer was last given
     int m_rotation = 0;
