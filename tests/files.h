@@ -1,4 +1,5 @@
-// Reading and writing whole files as bytes, for tests of the settings file.
+// Reading and writing whole files as bytes, for tests of the settings file, and reading back
+// the program's CSV files.
 #pragma once
 
 #include <QFile>
@@ -17,6 +18,36 @@ inline QByteArray bytesOf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A line of the program's CSV files read back: fields split at ';', quotes undone.
+inline QStringList csvFields(const QString& line)
+{
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (qsizetype k = 0; k < line.size(); ++k) {
+        const QChar c = line[k];
+        if (quoted && c == u'"' && k + 1 < line.size() && line[k + 1] == u'"')
+            fields.last() += line[++k];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (c == u';' && !quoted)
+            fields << QString();
+        else
+            fields.last() += c;
+    }
+    return fields;
+}
+
+// Every line of a CSV file, split into fields.
+inline QList<QStringList> csvLines(const QString& path)
+{
+    QFile file(path);
+    QList<QStringList> lines;
+    if (file.open(QIODevice::ReadOnly))
+        while (!file.atEnd())
+            lines << csvFields(QString::fromUtf8(file.readLine()).trimmed());
+    return lines;
 }
 
 inline void writeBytes(const QString& path, const QByteArray& bytes)

@@ -2,7 +2,6 @@
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
 // CALVORIGNE_CUPS_STEP=print or check does one half only: the Windows build prints under
 // Wine, and the Linux build reads back the PDFs written since CALVORIGNE_SINCE (epoch, ms).
-#include "app/journal.h"
 #include "platform/qtprinter.h"
 #include "window_fixture.h"
 
@@ -259,12 +258,8 @@ private slots:
         auto [printer, dialogs, w] = run.parts();
         printer.device().setPrinterName(queue);
         auto outcome = [&] {
-            QFile journal(run.dir.filePath("Calvorigne-journal.csv"));
-            QStringList last;
-            if (journal.open(QIODevice::ReadOnly))
-                while (!journal.atEnd())
-                    last = journalFields(QString::fromUtf8(journal.readLine()).trimmed());
-            return last.value(9);
+            const QList<QStringList> lines = testing::csvLines(run.dir.filePath("Calvorigne-journal.csv"));
+            return lines.isEmpty() ? QString() : lines.last().value(9);
         };
         dialogs.whileWaiting = [](const QString&) {
             QTest::qWait(100);

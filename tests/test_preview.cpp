@@ -185,8 +185,8 @@ private slots:
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
         const QStringList rows = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
         QCOMPARE(rows.size(), 21);
-        QCOMPARE(journalFields(rows[0]), list.headers());
-        QCOMPARE(journalFields(rows[20]), list.cells(list.lines.back()));
+        QCOMPARE(csvFields(rows[0]), list.headers());
+        QCOMPARE(csvFields(rows[20]), list.cells(list.lines.back()));
         QVERIFY(!saved.saveCsv(f.dir.filePath("nowhere/carnets.csv")));
         QVERIFY(f.dialogs.messages.last().startsWith("La liste n'a pas pu être enregistrée dans « "
                                                      + QDir::toNativeSeparators(f.dir.filePath("nowhere/carnets.csv")) + " » : "));

@@ -26,15 +26,7 @@ struct WindowFixture {
 
     QString journalPath() const { return dir.filePath("Calvorigne-journal.csv"); }
     // The run journal's lines, split into fields.
-    QList<QStringList> journalLines() const
-    {
-        QFile file(journalPath());
-        QList<QStringList> lines;
-        if (file.open(QIODevice::ReadOnly))
-            while (!file.atEnd())
-                lines << journalFields(QString::fromUtf8(file.readLine()).trimmed());
-        return lines;
-    }
+    QList<QStringList> journalLines() const { return csvLines(journalPath()); }
 
     // Builds the window and runs the start-up on it.
     Numero& start()

@@ -27,24 +27,6 @@ QString csvField(QString text)
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
-QStringList journalFields(const QString& line)
-{
-    QStringList fields{QString()};
-    bool quoted = false;
-    for (qsizetype k = 0; k < line.size(); ++k) {
-        const QChar c = line[k];
-        if (quoted && c == u'"' && k + 1 < line.size() && line[k + 1] == u'"')
-            fields.last() += line[++k];
-        else if (c == u'"')
-            quoted = !quoted;
-        else if (c == u';' && !quoted)
-            fields << QString();
-        else
-            fields.last() += c;
-    }
-    return fields;
-}
-
 Journal::Journal(const QString& settingsPath)
     : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-journal.csv")))
 {

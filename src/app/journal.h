@@ -67,9 +67,8 @@ private:
     QString m_path;
 };
 
-// The journal's own form of its lines, read back: fields split at ';', quotes undone.
-QStringList journalFields(const QString& line);
-// A field in that form: quoted, its quotes doubled, when it holds the separator or a quote.
+// A field of the journal's CSV: quoted, its quotes doubled, when it holds the separator or a
+// quote.
 QString csvField(QString text);
 
 } // namespace calvorigne
