@@ -98,10 +98,12 @@ public:
     QString name() const override { return QStringLiteral("Test"); }
     bool lastPageFirst() const override { return reversed; }
     int copies() const override { return copyCount; }
-    void abortDocument() override
+    bool handedOverOnAbort = false; // the print system got part of an aborted document
+    bool abortDocument() override
     {
         aborted = true;
         m_open = false;
+        return handedOverOnAbort;
     }
     QStringList takeWrittenFiles() override { return std::exchange(files, {}); }
     bool writesFiles() const override { return toFiles; }

@@ -1,3 +1,4 @@
+#include "core/numbers.h"
 #include "ui/preview/previewwindow.h"
 #include "window_fixture.h"
 
@@ -199,15 +200,17 @@ private slots:
         layOutExample(w, "1", "12", "1");
         f.printer.toFiles = true;
         f.printer.failAtText = 10; // on the second page of the second pass
+        const QString lastBefore = w.Lbl_Der->text(), pageBefore = w.Lbl_page->text();
         w.cmd_print_Click();
         QCOMPARE(f.dialogs.messages, QStringList({turn, "L'impression a échoué : le papier est coincé.\n"
                                                         "Le passage 1 a été enregistré dans « Calvorigne-1.pdf ».\n"
                                                         "Le passage 2 (numéros 0007 à 0012) n'a pas été imprimé."}));
         QVERIFY(f.printer.aborted);
         QVERIFY(!f.dialogs.busy);
-        QCOMPARE(w.Lbl_Debut->text(), QString("0001")); // nothing claims the run was complete
-        QCOMPARE(w.Lbl_Der->text(), QString("0012"));
-        QCOMPARE(w.Lbl_page->text(), QString("1")); // the first page of the second pass
+        // Nothing claims the run was complete, or that it ever ran.
+        QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
+        QCOMPARE(readNumber(w.Lbl_Der->text()), readNumber(lastBefore)); // shown as 0000
+        QCOMPARE(w.Lbl_page->text(), pageBefore);
 
         // A pass the printer does not take is named with its numbers.
         WindowFixture g;
@@ -242,11 +245,12 @@ private slots:
         layOutExample(w, "1", "12", "1");
         f.printer.copyCount = 2;
         const JobState stopped{JobState::Stopped, -1, "plus de papier"};
-        f.printer.jobStates = {{JobState::Queued, -1, {}}, {JobState::Printing, 3, {}}, stopped, {},
+        f.printer.jobStates = {{JobState::Queued, -1, {}}, {JobState::Printing, 3, {}}, {JobState::Printing, 9, {}}, stopped, {},
                                {JobState::Printing, -1, {}}, {}};
         w.cmd_print_Click();
         QCOMPARE(f.journal, QStringList({"document 1", "Le passage 1 attend son tour dans la file de l'imprimante « Test ».",
                                          "Impression du passage 1… (page 3 sur 4)",
+                                         "Impression du passage 1… (page 4 sur 4)", // never past the pages sent
                                          "L'imprimante « Test » est arrêtée (plus de papier) : le passage 1 attend dans sa "
                                          "file. Remettez-la en marche ; la suite vous sera demandée une fois le passage "
                                          "imprimé.",
@@ -265,15 +269,33 @@ private slots:
                                                            "partie) : l'imprimante « Test » a abandonné le passage 2 "
                                                            "(bourrage)."));
 
-        // Waiting given up on a stopped queue: the run ends as asked, and says so.
+        // Waiting given up on a stopped queue: the run ends as asked, and says so. The numbers
+        // of the aborted run may be on paper: the guard asks first.
         f.dialogs.messages.clear();
+        f.dialogs.choices = {1};
         f.printer.jobStates = {{}, stopped};
         f.dialogs.whileWaiting = [](const QString&) { return false; };
         w.cmd_print_Click();
-        QCOMPARE(f.dialogs.messages, QStringList({turn, end + "\n\nLe passage 2 a été envoyé à l'imprimante « Test » mais "
-                                                              "n'est pas encore imprimé : l'imprimante est arrêtée."}));
+        QCOMPARE(f.dialogs.messages.mid(1),
+                 QStringList({turn, end + "\n\nLe passage 2 a été envoyé à l'imprimante « Test » mais "
+                                          "n'est pas encore imprimé : l'imprimante est arrêtée."}));
+        QVERIFY2(f.dialogs.messages[0].startsWith("Les numéros 0013 à 0024 ont peut-être déjà été imprimés le ")
+                     && f.dialogs.messages[0].endsWith("(tirage échec au passage 2 (passage 1 imprimé, passage 2 "
+                                                       "peut-être en partie))."),
+                 qPrintable(f.dialogs.messages[0]));
         QCOMPARE(f.journalLines().last().value(9), QString("envoyé, non suivi"));
         QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+
+        // A reprint given up on a stopped queue: no « suite » is promised, and the sheet is
+        // said to be sent, not printed.
+        f.dialogs.messages.clear();
+        f.printer.jobStates = {stopped};
+        w.reprint({{1, {1}}});
+        QCOMPARE(f.dialogs.waits.last(), QString("L'imprimante « Test » est arrêtée (plus de papier) : le passage 1 attend "
+                                                 "dans sa file. Remettez-la en marche."));
+        QCOMPARE(f.dialogs.messages, QStringList("Feuille 2 du passage 1 envoyée à l'imprimante : 3 numéros, de 0028 à "
+                                                 "0030.\n\nLe passage 1 a été envoyé à l'imprimante « Test » mais n'est "
+                                                 "pas encore imprimé : l'imprimante est arrêtée."));
 
         // Given up on the first pass: the prompt says the stack is not out yet.
         f.dialogs.messages.clear();
@@ -300,6 +322,23 @@ private slots:
         QVERIFY(f.printer.aborted && f.printer.documents.size() == 1);
         QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
         QCOMPARE(f.journalLines().last().value(9), QString("arrêté à la page 1 du passage 2 (passage 1 enregistré)"));
+
+        // A print system that got part of the pass all the same: said, journalled, and the
+        // numbers counted by the guard before the next run.
+        WindowFixture g;
+        Numero& v = g.start();
+        layOutExample(v, "1", "12", "1");
+        g.printer.handedOverOnAbort = true;
+        g.dialogs.stopAtPage = 2;
+        v.cmd_print_Click();
+        QCOMPARE(g.dialogs.messages, QStringList({"Tirage arrêté à la page 2 du passage 1.\nLe passage 1 (numéros 0001 à "
+                                                  "0006) a peut-être été envoyé en partie à l'imprimante."}));
+        QCOMPARE(g.journalLines().last().value(9), QString("arrêté à la page 2 du passage 1 (passage 1 peut-être envoyé en "
+                                                           "partie)"));
+        g.dialogs.messages.clear();
+        v.cmd_print_Click();
+        QVERIFY2(g.dialogs.messages.value(0).startsWith("Les numéros 0001 à 0012 ont peut-être déjà été imprimés le "),
+                 qPrintable(g.dialogs.messages.value(0)));
     }
 
     // A run that would print numbers an earlier run printed asks first, and each answer does

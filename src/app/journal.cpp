@@ -112,7 +112,8 @@ PrintedRuns Journal::printedRuns() const
     const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size))
                                     : file.readAll();
     static const QByteArray complete = QStringLiteral("terminé").toUtf8(), handed = QStringLiteral("envoyé, non suivi").toUtf8(),
-                            failed = QStringLiteral("échec").toUtf8(), stopped = QStringLiteral("arrêté").toUtf8();
+                            failed = QStringLiteral("échec").toUtf8(), stopped = QStringLiteral("arrêté").toUtf8(),
+                            maybe = QStringLiteral("peut-être").toUtf8();
     // Split by hand, without a string a line: a journal of years is read in a blink.
     std::vector<QByteArrayView> fields;
     bool header = true;
@@ -143,11 +144,13 @@ PrintedRuns Journal::printedRuns() const
             continue;
         }
         const QByteArrayView outcome = fields[9];
-        const bool counts = outcome == complete || outcome == handed;
-        if (!counts && !outcome.startsWith(failed) && !outcome.startsWith(stopped)) {
+        const bool ended = outcome.startsWith(failed) || outcome.startsWith(stopped);
+        if (!ended && outcome != complete && outcome != handed) {
             ++printed.skipped;
             continue;
         }
+        // A run that did not end counts when some of it may be on paper.
+        const bool counts = !ended || QByteArrayView(outcome).indexOf(maybe) >= 0;
         if (counts && fields[1] == "tirage" && *last >= *first)
             printed.runs.push_back({*first, *last, QString::fromLatin1(fields[0]), QString::fromUtf8(outcome)});
     }
@@ -174,9 +177,12 @@ QString Overlap::sentence() const
 {
     const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
     const QString when = latest.when.left(16).replace(u' ', QStringLiteral(" à "));
-    const QString how = QStringLiteral("tirage %1").arg(latest.outcome);
-    const QString range = from == to ? QStringLiteral("Le numéro %1 a déjà été imprimé").arg(number(from))
-                                     : QStringLiteral("Les numéros %1 à %2 ont déjà été imprimés").arg(number(from), number(to));
+    // A run that did not end is named by what it printed, not by its cause.
+    const QString how = QStringLiteral("tirage %1").arg(latest.outcome.section(QStringLiteral(" : "), 0, 0));
+    const bool sure = latest.outcome == u"terminé" || latest.outcome == u"envoyé, non suivi";
+    const QString already = sure ? QStringLiteral("déjà") : QStringLiteral("peut-être déjà");
+    const QString range = from == to ? QStringLiteral("Le numéro %1 a %2 été imprimé").arg(number(from), already)
+                                     : QStringLiteral("Les numéros %1 à %2 ont %3 été imprimés").arg(number(from), number(to), already);
     return runs == 1 ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
                      : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(runs).arg(when, how);
 }

@@ -93,8 +93,9 @@ public:
     virtual JobState lastJob() const = 0;
     // The printer's name, as the user knows it.
     virtual QString name() const = 0;
-    // Drops or ends whatever is open after a failure; never throws.
-    virtual void abortDocument() = 0;
+    // Drops whatever is open after a failure or a stop, so that none of it prints; never
+    // throws. True when some of it may have reached the print system all the same.
+    virtual bool abortDocument() = 0;
 
     // Files written instead of printed since the last call (no printer, or printing to a file).
     virtual QStringList takeWrittenFiles() = 0;

@@ -1,5 +1,9 @@
 #include "printjobs.h"
 
+#include "platform/files.h"
+
+#include <QFile>
+
 #ifdef _WIN32
 #include <windows.h>
 #include <winspool.h>
@@ -111,6 +115,68 @@ JobState jobState(const QString& printer, int job)
     return state;
 }
 
+std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
+                                  const QStringList&, QString* cause)
+{
+    QFile data(file);
+    if (!data.open(QIODevice::ReadOnly)) {
+        *cause = data.errorString();
+        return std::nullopt;
+    }
+    const PrinterHandle queue(printer);
+    if (!queue.handle) {
+        *cause = lastFailure();
+        return std::nullopt;
+    }
+    DOC_INFO_1W info{};
+    info.pDocName = const_cast<wchar_t*>(wide(title));
+    info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    const DWORD job = StartDocPrinterW(queue.handle, 1, reinterpret_cast<BYTE*>(&info));
+    if (job == 0) {
+        *cause = lastFailure();
+        return std::nullopt;
+    }
+    bool written = true;
+    while (written && !data.atEnd()) {
+        QByteArray chunk = data.read(1 << 20);
+        DWORD done = 0;
+        written = !chunk.isEmpty() && WritePrinter(queue.handle, chunk.data(), DWORD(chunk.size()), &done)
+                  && done == DWORD(chunk.size());
+    }
+    if (!written) {
+        *cause = lastFailure();
+        SetJobW(queue.handle, job, 0, nullptr, JOB_CONTROL_DELETE);
+        EndDocPrinter(queue.handle);
+        return std::nullopt;
+    }
+    if (!EndDocPrinter(queue.handle)) {
+        *cause = lastFailure();
+        return std::nullopt;
+    }
+    return int(job);
+}
+
+bool cancelJobsTitled(const QString& printer, const QString& title)
+{
+    const PrinterHandle queue(printer);
+    if (!queue.handle)
+        return false;
+    DWORD count = 0;
+    const std::vector<BYTE> buffer = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return EnumJobsW(queue.handle, 0, 0xFFFFFFFF, 1, data, size, needed, &count);
+    });
+    if (buffer.empty())
+        count = 0;
+    const auto* jobs = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
+    bool found = false;
+    for (DWORD i = 0; i < count; ++i)
+        if (fromWide(jobs[i].pDocument) == title) {
+            found = true;
+            SetJobW(queue.handle, jobs[i].JobId, 0, nullptr, JOB_CONTROL_DELETE);
+        }
+    return found;
+}
+
 #else
 
 std::optional<int> acceptedJob(const QString& printer, const QString& title)
@@ -178,6 +244,42 @@ JobState jobState(const QString& printer, int job)
     default: state.stage = JobState::Done; break;
     }
     return state;
+}
+
+std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
+                                  const QStringList& options, QString* cause)
+{
+    std::vector<QByteArray> texts;
+    for (const QString& option : options)
+        texts.push_back(option.toUtf8());
+    std::vector<cups_option_t> given;
+    for (std::size_t k = 0; k + 1 < texts.size(); k += 2)
+        given.push_back({texts[k].data(), texts[k + 1].data()});
+    // A queue's instance ("name/instance") only chooses the options; the job goes to the queue.
+    const int job = cupsPrintFile(printer.section(u'/', 0, 0).toUtf8().constData(), QFile::encodeName(file).constData(),
+                                  title.toUtf8().constData(), int(given.size()), given.data());
+    if (job > 0)
+        return job;
+    *cause = QString::fromUtf8(cupsLastErrorString());
+    return std::nullopt;
+}
+
+bool cancelJobsTitled(const QString& printer, const QString& title)
+{
+    cups_job_t* jobs = nullptr;
+    const QByteArray queue = printer.section(u'/', 0, 0).toUtf8();
+    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, queue.constData(), 0, CUPS_WHICHJOBS_ALL);
+    const QByteArray wanted = title.toUtf8();
+    bool found = false;
+    for (int i = 0; i < count; ++i) {
+        if (wanted != jobs[i].title || jobs[i].state == IPP_JSTATE_CANCELED)
+            continue;
+        found = true;
+        if (jobs[i].state < IPP_JSTATE_CANCELED)
+            cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), jobs[i].id, 0);
+    }
+    cupsFreeJobs(count, jobs);
+    return found;
 }
 
 #endif

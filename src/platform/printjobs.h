@@ -6,6 +6,7 @@
 #include "platform/printer.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace calvorigne {
@@ -17,5 +18,15 @@ std::optional<int> acceptedJob(const QString& printer, const QString& title);
 
 // Where that job stands now; Done for job 0, or once the system no longer knows it.
 JobState jobState(const QString& printer, int job);
+
+// Hands a document the printer's driver wrote to a file to its queue, as one job of that
+// title: on CUPS with the options given as name, value, name, value…; on Windows as the
+// driver's own data. The job's number, or nothing with the cause when the queue refused it.
+std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
+                                  const QStringList& options, QString* cause);
+
+// Whether a job of that title is in the printer's queue, in any state but cancelled; one not
+// yet printed is cancelled. A document dropped before it was handed over leaves none.
+bool cancelJobsTitled(const QString& printer, const QString& title);
 
 } // namespace calvorigne

@@ -206,6 +206,18 @@ void QtPrinter::openDocument()
         created.setAutoRemove(false);
         part = created.fileName();
     }
+#ifndef _WIN32
+    else {
+        // Not named .pdf, which would make the printer a mere PDF writer: the driver writes the
+        // job as it would hand it to the queue.
+        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("calvorigne-XXXXXX.job")));
+        if (!spool.open())
+            throw PrinterError(QStringLiteral("le document n'a pas pu être préparé : %1.").arg(lastFailure()));
+        spool.setAutoRemove(false);
+        part = spool.fileName();
+    }
+#endif
+    m_spool = file.isEmpty() ? part : QString();
     m_target = file;
     m_replaceTarget = !file.isEmpty() && file == m_userFile && !m_userFileWritten;
     m_fileWeChose = part;
@@ -268,13 +280,47 @@ void QtPrinter::endDocument()
         m_written << keepWrittenFile(ended);
         return;
     }
-    if (!ended)
+    if (!ended) {
+        dropPartFile();
         throw PrinterError(QStringLiteral("le système d'impression a refusé le document."));
-    // Qt hands the document over without saying whether the queue took it.
-    const std::optional<int> job = acceptedJob(m_printer.printerName(), m_printer.docName());
+    }
+    m_lastJob = submitSpooled();
+}
+
+int QtPrinter::submitSpooled()
+{
+    const QString printer = m_printer.printerName();
+    if (m_spool.isEmpty()) {
+        // Qt hands the document over itself, without saying whether the queue took it.
+        const std::optional<int> job = acceptedJob(printer, m_printer.docName());
+        if (!job)
+            throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(printer));
+        return *job;
+    }
+    QString cause;
+    const std::optional<int> job = submitDocument(printer, m_spool, m_printer.docName(), jobOptions(), &cause);
+    dropPartFile();
     if (!job)
-        throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(m_printer.printerName()));
-    m_lastJob = *job;
+        throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document%2.")
+                               .arg(printer, cause.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(cause)));
+    return *job;
+}
+
+QStringList QtPrinter::jobOptions()
+{
+    QStringList options{QStringLiteral("media"), m_printer.pageLayout().pageSize().key()};
+    const int copies = m_printer.copyCount();
+    if (copies > 1)
+        options << QStringLiteral("copies") << QString::number(copies);
+    if (copies > 1 && m_printer.collateCopies())
+        options << QStringLiteral("Collate") << QStringLiteral("True");
+    switch (m_printer.duplex()) {
+    case QPrinter::DuplexNone: options << QStringLiteral("sides") << QStringLiteral("one-sided"); break;
+    case QPrinter::DuplexShortSide: options << QStringLiteral("sides") << QStringLiteral("two-sided-short-edge"); break;
+    default: options << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge"); break;
+    }
+    constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00); // Qt's CUPS engine's own
+    return options + m_printer.printEngine()->property(cupsOptions).toStringList();
 }
 
 QString QtPrinter::keepWrittenFile(bool ended)
@@ -364,14 +410,21 @@ QString QtPrinter::name() const
     return m_printer.printerName();
 }
 
-void QtPrinter::abortDocument()
+bool QtPrinter::abortDocument()
 {
     m_pendingPages = 0;
     if (!m_painter.isActive())
-        return;
+        return false;
+    // Neither Qt's CUPS engine nor its Windows one can abort: ending the painter hands the
+    // document over unless it went into a file of ours.
     m_printer.abort();
     m_painter.end();
+    const bool toFile = !m_target.isEmpty(), handedOver = m_spool.isEmpty() && !toFile;
     dropPartFile();
+    if (toFile)
+        return false;
+    // Whatever the engine did, a job of this document still in the queue is cancelled.
+    return cancelJobsTitled(m_printer.printerName(), m_printer.docName()) || handedOver;
 }
 
 QStringList QtPrinter::takeWrittenFiles()

@@ -1,6 +1,8 @@
 // The system's default printer, through QPrinter and QPainter.
 //
-// Each document is one print job, opened by its first text. With no printer installed, or
+// Each document is one print job, opened by its first text. The driver writes it into a file
+// of ours, handed to the queue only once the document is whole, so a document stopped
+// halfway never reaches the printer. With no printer installed, or
 // when the user chose to print to a file, each document becomes a PDF file of its own, and
 // no file this printer wrote is ever overwritten. A file is written under a name of its own
 // and takes its final name only once it is whole, so a full disk leaves no cut file behind.
@@ -46,7 +48,7 @@ public:
     void endRun() override;
     bool writesFiles() const override;
     QString name() const override;
-    void abortDocument() override;
+    bool abortDocument() override;
     QStringList takeWrittenFiles() override;
 
     // The QPrinter the printer dialog works on.
@@ -65,6 +67,10 @@ private:
     void dropPartFile();
     void forgetPageFilters();
     void settleOutputFile();
+    // Hands the spooled document to the queue; its job there.
+    int submitSpooled();
+    // What the job asks of the queue, as Qt's own engine would ask it.
+    QStringList jobOptions();
 
     QPrinter m_printer;
     QPainter m_painter;
@@ -81,6 +87,7 @@ private:
     QString m_target;       // the name the document's file takes once written whole
     bool m_replaceTarget = false; // the target is the user's own file, chosen knowingly
     int m_lastJob = 0;      // the print system's job for the last document, 0 when not followed
+    QString m_spool;        // the driver's output for the printer, until it is handed over
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;
     QStringList m_written;

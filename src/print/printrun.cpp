@@ -45,7 +45,8 @@ void PrintRun::endDocument()
     m_printer.endDocument();
     m_phase = Phase::Following;
     const bool followed = waitUntilPrinted();
-    m_unfollowed = m_unfollowed || !followed;
+    if (!followed)
+        m_unfollowed.push_back(m_pass);
     m_done << QStringLiteral("passage %1 %2").arg(m_pass).arg(m_printer.writesFiles() ? QStringLiteral("enregistré")
                                                               : followed                ? QStringLiteral("imprimé")
                                                                                         : QStringLiteral("envoyé"));
@@ -58,7 +59,8 @@ void PrintRun::endDocument()
 bool PrintRun::waitUntilPrinted()
 {
     const QString printer = m_printer.name();
-    const QString pages = QString::number(m_passPages * std::max(1, m_printer.copies()));
+    // Some systems count pages past what was sent (banners, copies they make themselves).
+    const int pages = m_passPages * std::max(1, m_printer.copies());
     bool waited = false, followed = true;
     JobState job = m_printer.lastJob();
     for (; job.stage != JobState::Done; job = m_printer.lastJob()) {
@@ -71,8 +73,11 @@ bool PrintRun::waitUntilPrinted()
             throw PrinterError(QStringLiteral("l'imprimante « %1 » a abandonné le passage %2%3.").arg(printer).arg(m_pass).arg(why));
         case JobState::Stopped:
             text = QStringLiteral("L'imprimante « %1 » est arrêtée%2 : le passage %3 attend dans sa file. "
-                                  "Remettez-la en marche ; la suite vous sera demandée une fois le passage imprimé.")
-                       .arg(printer, why).arg(m_pass);
+                                  "Remettez-la en marche%4.")
+                       .arg(printer, why)
+                       .arg(m_pass)
+                       .arg(m_ownRun ? QStringLiteral(" ; la suite vous sera demandée une fois le passage imprimé")
+                                     : QString());
             break;
         case JobState::Held:
             text = QStringLiteral("Le passage %1 est retenu dans la file de l'imprimante « %2 » : libérez-le "
@@ -89,7 +94,10 @@ bool PrintRun::waitUntilPrinted()
         default:
             text = job.pagesPrinted < 0
                        ? QStringLiteral("Impression du passage %1…").arg(m_pass)
-                       : QStringLiteral("Impression du passage %1… (page %2 sur %3)").arg(m_pass).arg(job.pagesPrinted).arg(pages);
+                       : QStringLiteral("Impression du passage %1… (page %2 sur %3)")
+                             .arg(m_pass)
+                             .arg(std::min(job.pagesPrinted, pages))
+                             .arg(pages);
             break;
         }
         waited = true;
@@ -140,6 +148,7 @@ void PrintRun::run()
 
     if (!printsNewNumbers(plan))
         return;
+    const QString lastBefore = m_layout.caption(Field::Last), pageBefore = m_layout.caption(Field::Page);
     write(Field::Last, plainNumber(plan.last));
     write(Field::Rows, plainNumber(plan.rows));
     // A run counts its own pages: a count left by a failed run would move the turn prompt.
@@ -151,8 +160,12 @@ void PrintRun::run()
         if (document.pass > 0)
             m_entry.passPages << document.sheets();
 
-    if (!printDocuments(plan.documents, true))
+    if (!printDocuments(plan.documents, true)) {
+        // A run that did not end leaves the window as if it had not been started.
+        write(Field::Last, lastBefore);
+        write(Field::Page, pageBefore);
         return;
+    }
     write(Field::First, signedNumber(read(Field::Last) + 1));
     write(Field::Page, QStringLiteral("0"));
     write(Field::Last, QStringLiteral("0"));
@@ -196,8 +209,7 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
         return refuse(plan.refusal);
     // The chosen pages of each pass, as they stand in the run, one document a pass.
     std::vector<PlannedDocument> documents;
-    QStringList said;
-    double lowest = 0, highest = 0;
+    QStringList sheets;
     for (const SheetSelection& chosen : selection) {
         const auto found = std::find_if(plan.documents.begin(), plan.documents.end(),
                                         [&](const PlannedDocument& d) { return d.pass > 0 && d.pass == chosen.pass; });
@@ -214,32 +226,56 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
             documents.pop_back();
             continue;
         }
-        m_entry.passPages << int(document.pages.size());
-        const auto [count, low, high] = document.numbers();
-        lowest = documents.size() == 1 ? low : std::min(lowest, low);
-        highest = documents.size() == 1 ? high : std::max(highest, high);
-        said << QStringLiteral("%1 du passage %2 %3 : %4 numéro%5, de %6 à %7.")
-                    .arg(sheetNames(chosen.sheets, pass.sheets()))
-                    .arg(chosen.pass)
-                    .arg(testSheet ? QStringLiteral("imprimée pour essai")
-                                   : document.pages.size() > 1 ? QStringLiteral("réimprimées") : QStringLiteral("réimprimée"))
-                    .arg(count)
-                    .arg(count > 1 ? QStringLiteral("s") : QString())
-                    .arg(padNumber(low, QStringLiteral("0000")), padNumber(high, QStringLiteral("0000")));
+        sheets << sheetNames(chosen.sheets, pass.sheets());
     }
     if (documents.empty())
         return refuse(QStringLiteral("Aucune feuille de ce tirage n'est choisie."));
     documents.back().after = PlannedDocument::Nothing;
-    const QList<int> pages = m_entry.passPages;
     startEntry(plan, testSheet ? QStringLiteral("essai") : QStringLiteral("réimpression"));
-    m_entry.passPages = pages;
-    m_entry.first = padNumber(lowest, QStringLiteral("0000"));
-    m_entry.last = padNumber(highest, QStringLiteral("0000"));
+    // Each stretch of consecutive numbers printed again, its first and its last.
+    std::vector<double> numbers;
+    for (const PlannedDocument& document : documents) {
+        m_entry.passPages << int(document.pages.size());
+        for (const PlannedPage& page : document.pages)
+            for (const PlacedNumber& number : page.numbers)
+                if (number.copy == 0)
+                    numbers.push_back(number.value);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    QStringList firsts, lasts;
+    for (std::size_t k = 0; k < numbers.size();) {
+        std::size_t end = k;
+        while (end + 1 < numbers.size() && numbers[end + 1] <= numbers[end] + 1)
+            ++end;
+        firsts << padNumber(numbers[k], QStringLiteral("0000"));
+        lasts << padNumber(numbers[end], QStringLiteral("0000"));
+        k = end + 1;
+    }
+    m_entry.first = firsts.join(QStringLiteral(", "));
+    m_entry.last = lasts.join(QStringLiteral(", "));
 
     if (!printDocuments(documents, false))
         return;
     m_dialogs.setBusy(false);
     const QStringList files = finishEntry(endOutcome());
+    // A pass not followed to the paper is said to be sent, not printed.
+    QStringList said;
+    for (std::size_t d = 0; d < documents.size(); ++d) {
+        const PlannedDocument& document = documents[d];
+        const bool several = document.pages.size() > 1;
+        const bool sent = std::find(m_unfollowed.begin(), m_unfollowed.end(), document.pass) != m_unfollowed.end();
+        const auto [count, low, high] = document.numbers();
+        said << QStringLiteral("%1 du passage %2 %3 : %4 numéro%5, de %6 à %7.")
+                    .arg(sheets[qsizetype(d)])
+                    .arg(document.pass)
+                    .arg(sent       ? (several ? QStringLiteral("envoyées à l'imprimante") : QStringLiteral("envoyée à l'imprimante"))
+                         : testSheet ? QStringLiteral("imprimée pour essai")
+                         : several   ? QStringLiteral("réimprimées")
+                                     : QStringLiteral("réimprimée"))
+                    .arg(count)
+                    .arg(count > 1 ? QStringLiteral("s") : QString())
+                    .arg(padNumber(low, QStringLiteral("0000")), padNumber(high, QStringLiteral("0000")));
+    }
     QString text = withNote(said.join(u'\n'));
     if (!files.isEmpty())
         text += QStringLiteral("\nEnregistré dans ces fichiers PDF :\n%1").arg(files.join(u'\n'));
@@ -283,29 +319,36 @@ bool PrintRun::printDocuments(const std::vector<PlannedDocument>& documents, boo
         ~RunOfPrinter() { printer.endRun(); }
     } ofPrinter(m_printer);
     m_done.clear();
-    m_unfollowed = false;
+    m_unfollowed.clear();
     m_note.clear();
-    QString text, outcome;
+    m_ownRun = ownRun;
+    m_partlySent = false;
+    std::optional<QString> failure; // nothing when the user stopped the run
     try {
         setUpPrinter();
         for (const PlannedDocument& document : documents)
             printDocument(document, ownRun);
         return true;
     } catch (const PrinterError& error) {
-        text = QStringLiteral("L'impression a échoué : %1").arg(error.cause());
-        outcome = QStringLiteral("échec %1 : %2").arg(passesDone(), error.cause());
+        failure = error.cause();
     } catch (const Stopped&) {
-        text = QStringLiteral("Tirage arrêté à la page %1 du passage %2.").arg(m_passPage).arg(m_pass);
-        outcome = QStringLiteral("arrêté %1").arg(passesDone());
     }
     m_dialogs.endProgress();
-    m_printer.abortDocument();
+    // A pass dropped while drawn prints nothing, unless the print system got some of it all
+    // the same: then its numbers may be on paper, and are said and journalled so.
+    m_partlySent = m_printer.abortDocument() && m_phase != Phase::Following;
+    QString text = failure ? QStringLiteral("L'impression a échoué : %1").arg(*failure)
+                           : QStringLiteral("Tirage arrêté à la page %1 du passage %2.").arg(m_passPage).arg(m_pass);
+    const QString outcome = failure ? QStringLiteral("échec %1 : %2").arg(passesDone(), *failure)
+                                    : QStringLiteral("arrêté %1").arg(passesDone());
     m_dialogs.setBusy(false);
     // What was written before the end belongs to this run, and is said here.
     const QStringList files = finishEntry(outcome);
     for (qsizetype pass = 0; pass < files.size(); ++pass)
         text += QStringLiteral("\nLe passage %1 a été enregistré dans « %2 ».").arg(pass + 1).arg(files[pass]);
-    if (m_phase != Phase::Following)
+    if (m_partlySent)
+        text += u'\n' + passNumbers() + QStringLiteral(" a peut-être été envoyé en partie à l'imprimante.");
+    else if (m_phase != Phase::Following)
         text += u'\n' + passNumbers() + QStringLiteral(" n'a pas été imprimé.");
     else
         text += u'\n' + passNumbers() + QStringLiteral(" n'a peut-être pas été imprimé en entier.");
@@ -316,7 +359,9 @@ bool PrintRun::printDocuments(const std::vector<PlannedDocument>& documents, boo
 QString PrintRun::passesDone() const
 {
     QStringList done = m_done;
-    if (m_phase == Phase::Following)
+    if (m_partlySent)
+        done << QStringLiteral("passage %1 peut-être envoyé en partie").arg(m_pass);
+    else if (m_phase == Phase::Following)
         done << QStringLiteral("passage %1 peut-être en partie").arg(m_pass);
     const QString where = m_phase == Phase::Drawing ? QStringLiteral("à la page %1 du passage %2").arg(m_passPage).arg(m_pass)
                                                     : QStringLiteral("au passage %1").arg(m_pass);
@@ -325,7 +370,7 @@ QString PrintRun::passesDone() const
 
 QString PrintRun::endOutcome() const
 {
-    return m_unfollowed ? QStringLiteral("envoyé, non suivi") : QStringLiteral("terminé");
+    return m_unfollowed.empty() ? QStringLiteral("terminé") : QStringLiteral("envoyé, non suivi");
 }
 
 void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)

@@ -7,6 +7,8 @@
 #include "print/plan.h"
 #include "print/ticketlayout.h"
 
+#include <optional>
+
 namespace calvorigne {
 
 class Dialogs;
@@ -76,7 +78,9 @@ private:
     double m_size = 0;  // what the printer was last given
     int m_rotation = 0;
     QStringList m_done;      // « passage 1 imprimé », one for each pass handed over whole
-    bool m_unfollowed = false;
+    std::vector<int> m_unfollowed; // passes handed over whose printing was not followed to the end
+    bool m_ownRun = true;    // a run, not a reprint or a test sheet
+    bool m_partlySent = false; // the pass dropped may have reached the print system in part
     QString m_note;          // said with the next message: a pass handed over, not yet printed
 };
 
