@@ -254,7 +254,13 @@ private slots:
         preview->setBackground(picture);
         // The Billet panel: a stub and a second column, drawn at once and kept with the settings.
         QTest::mouseClick(preview->ticket->addStub, Qt::LeftButton);
+        // A stub over its own number would print on top of it.
+        QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().startsWith("La souche 1 du numéro 0001 recouvrirait le numéro "
+                                                                     "0001 : changez son décalage"), 200);
+        preview->ticket->stubs[0].dy->setValue(8);
+        // Two columns with no pitch yet: one that fits the sheet is proposed.
         preview->ticket->columns->setValue(2);
+        QTRY_COMPARE_WITH_TIMEOUT(preview->ticket->pitch->value(), 105.0, 200);
         preview->ticket->pitch->setValue(60);
         QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().contains("2 colonnes de 3 billets · numéro imprimé 2 fois (billet et "
                                                                    "souche)"), 200);

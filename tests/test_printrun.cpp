@@ -193,6 +193,34 @@ private slots:
         }
     }
 
+    // Texts of one page that would print on top of each other refuse the run before anything
+    // is printed, naming the two and what to change: columns, rows, a stub over a number.
+    void overlappingNumbersAreRefused()
+    {
+        struct Case {
+            TicketModel model;
+            const char* spacing;
+            const char* message;
+        };
+        const Case cases[] = {
+            {twoColumnsWithAStub(0, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez le pas des colonnes."},
+            {twoColumnsWithAStub(5, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez le pas des colonnes."},
+            {TicketModel(), "4", "Le numéro 0002 recouvrirait 0001 : augmentez l'écart entre deux numéros."},
+            {twoColumnsWithAStub(80, 82, 0), "90", "La souche 1 du numéro 0001 recouvrirait le numéro 0004 : changez son "
+                                                      "décalage, sa taille ou sa rotation."},
+        };
+        for (const Case& c : cases) {
+            WindowFixture f;
+            Numero& w = f.start();
+            layOutExample(w, "1", "6", "1");
+            w.Lbl_E->setCaption(c.spacing);
+            w.setTicketModel(c.model);
+            w.cmd_print_Click();
+            QCOMPARE(f.dialogs.messages, QStringList(QString::fromUtf8(c.message)));
+            QVERIFY(f.printer.documents.empty() && f.journalLines().isEmpty());
+        }
+    }
+
     void aPrinterFailureStopsTheRunAndSaysWhy()
     {
         WindowFixture f;

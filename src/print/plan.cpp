@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 namespace calvorigne {
 
@@ -168,7 +170,77 @@ QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
     return {};
 }
 
+// How a placed text is named in a refusal.
+QString named(const PlacedNumber& number)
+{
+    return number.copy > 0 ? QStringLiteral("la souche %1 du numéro %2").arg(number.copy).arg(text(number.value))
+                           : QStringLiteral("le numéro %1").arg(text(number.value));
+}
+
+// Why two texts of one page would print on top of each other, naming the first such pair in
+// printing order and what to change; empty when none would. Pages that hold as many texts of
+// the same lengths stand alike, so each kind of page is looked at once.
+QString overlapping(const PrintPlan& plan, const Printer& printer)
+{
+    Cells cell{plan, printer, {}};
+    std::set<std::tuple<std::size_t, qsizetype, qsizetype>> seen;
+    for (const PlannedDocument& document : plan.documents)
+        for (const PlannedPage& page : document.pages) {
+            const std::vector<PlacedNumber>& on = page.numbers;
+            if (on.size() < 2 || !seen.insert({on.size(), on.front().text.size(), on.back().text.size()}).second)
+                continue;
+            std::vector<QRectF> boxes;
+            std::vector<std::size_t> byTop(on.size());
+            for (std::size_t k = 0; k < on.size(); ++k) {
+                boxes.push_back(placedBox(on[k], cell(on[k])));
+                byTop[k] = k;
+            }
+            std::sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return boxes[a].top() < boxes[b].top(); });
+            // The pair whose later text comes first in printing order.
+            std::pair<std::size_t, std::size_t> found{on.size(), 0};
+            for (std::size_t a = 0; a < byTop.size(); ++a)
+                for (std::size_t b = a + 1; b < byTop.size() && boxes[byTop[b]].top() < boxes[byTop[a]].bottom(); ++b)
+                    if (boxes[byTop[a]].intersects(boxes[byTop[b]]))
+                        found = std::min(found, std::pair(std::max(byTop[a], byTop[b]), std::min(byTop[a], byTop[b])));
+            if (found.first == on.size())
+                continue;
+            const PlacedNumber &later = on[found.first], &earlier = on[found.second];
+            if (later.copy > 0 || earlier.copy > 0) {
+                const PlacedNumber& stub = later.copy > 0 ? later : earlier;
+                const PlacedNumber& other = later.copy > 0 ? earlier : later;
+                return QStringLiteral("La souche %1 du numéro %2 recouvrirait %3 : changez son décalage, sa taille ou sa "
+                                      "rotation.")
+                    .arg(stub.copy)
+                    .arg(text(stub.value), named(other));
+            }
+            if (later.column != earlier.column)
+                return QStringLiteral("Le numéro %1 (colonne %2) recouvrirait %3 : augmentez le pas des colonnes.")
+                    .arg(text(later.value))
+                    .arg(later.column)
+                    .arg(text(earlier.value));
+            return QStringLiteral("Le numéro %1 recouvrirait %2 : augmentez l'écart entre deux numéros.")
+                .arg(text(later.value), text(earlier.value));
+        }
+    return {};
+}
+
 } // namespace
+
+double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns)
+{
+    const QRectF sheet = printer.sheet();
+    // Ticket sheets share their width between their columns...
+    double pitch = sheet.width() / columns;
+    // ...and the last column's widest number must still fit on the paper.
+    for (const PlannedDocument& document : plan.documents)
+        if (!document.pages.empty() && !document.pages.front().numbers.empty()) {
+            const double left = document.pages.front().numbers.front().left;
+            const double width = printer.cellSize(plan.model.text(plan.lastPrinted()), plan.fontName, plan.size, plan.bold).width();
+            pitch = std::min(pitch, (sheet.right() - left - width) / (columns - 1));
+            break;
+        }
+    return std::max(0.5, std::floor(pitch * 2) / 2);
+}
 
 QRectF placedBox(const PlacedNumber& number, QSizeF cell)
 {
@@ -270,6 +342,8 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
     planGatherings(plan, left, firstTop, spacing);
     if (plan.refusal.isEmpty() && !plan.model.isDefault())
         plan.refusal = modelOffTheSheet(plan, printer);
+    if (plan.refusal.isEmpty())
+        plan.refusal = overlapping(plan, printer);
     return plan;
 }
 

@@ -74,6 +74,9 @@ struct PrintPlan {
 // Where a placed text stands on the paper, its character cell turned with it.
 QRectF placedBox(const PlacedNumber& number, QSizeF cell);
 
+// A pitch for that many columns that fits the sheet, for a model that has none yet.
+double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns);
+
 // The run the layout's parameters make on that printer's paper.
 PrintPlan planRun(const TicketLayout& layout, const Printer& printer);
 

@@ -360,7 +360,12 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
     connect(booklets, &QPushButton::clicked, this, &PreviewWindow::showBooklets);
 
-    connect(ticket, &TicketPanel::changed, &m_window, &Numero::setTicketModel);
+    connect(ticket, &TicketPanel::changed, this, [this](TicketModel model) {
+        // Columns 0 mm apart would print on top of each other.
+        if (model.columns > 1 && model.pitch == 0)
+            model.pitch = proposedPitch(m_plan, m_window.printer(), model.columns);
+        m_window.setTicketModel(model);
+    });
 
     // A burst of changes (a spinner held down) is drawn once.
     m_follow.setSingleShot(true);
