@@ -8,6 +8,7 @@
 #include "ui/preview/ticketpanel.h"
 #include "window_fixture.h"
 
+#include <QComboBox>
 #include <QImage>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -123,6 +124,15 @@ private slots:
                                         "N° 0009+N° 0010", "N° 0011+N° 0012"}));
         QCOMPARE(f.journalLines().last().value(10), QString("Colonnes=2 Pas=80 Souches=1 Souche1X=-12 Souche1Y=10 "
                                                              "Souche1Taille=8 Souche1Rotation=90 Texte=\"N° \" Chiffres=4"));
+        // Each document ends on a turned stub; the next starts upright all the same: a test
+        // sheet after the run, a run after it, a reprint after that.
+        w.reprint({{1, {0}}}, true);
+        f.dialogs.choices = {1}; // printed again on purpose
+        w.cmd_print_Click();
+        w.reprint({{1, {1}}});
+        QCOMPARE(f.printer.documents.size(), std::size_t(4));
+        for (const Document& document : f.printer.documents)
+            QCOMPARE(document.front().front().rotation, 0);
 
         WindowFixture g;
         Numero& other = g.start();
@@ -265,6 +275,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().contains("2 colonnes de 3 billets · numéro imprimé 2 fois (billet et "
                                                                    "souche)"), 200);
         QCOMPARE(preview->view->pageCount(), 20);
+        // With every stub shown and turned, each box shows its whole text at the default size.
+        QTest::mouseClick(preview->ticket->addStub, Qt::LeftButton);
+        QTest::mouseClick(preview->ticket->addStub, Qt::LeftButton);
+        for (const auto& stub : preview->ticket->stubs)
+            stub.rotation->setCurrentIndex(3);
+        QTest::qWait(50);
+        for (const QWidget* part : preview->ticket->findChildren<QWidget*>())
+            if (part->isVisible() && !part->inherits("QLineEdit"))
+                QVERIFY2(part->width() >= part->sizeHint().width(), part->metaObject()->className());
+        QTest::mouseClick(preview->ticket->stubs[2].remove, Qt::LeftButton);
+        QTest::mouseClick(preview->ticket->stubs[1].remove, Qt::LeftButton);
+        preview->ticket->stubs[0].rotation->setCurrentIndex(0);
         f.dialogs.answers = {true};
         w.cmd_end_Click();
 

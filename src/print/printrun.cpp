@@ -135,8 +135,8 @@ void PrintRun::setUpPrinter()
     m_printer.setColourMode(ink == 0 ? Printer::Monochrome : Printer::Colour);
     m_printer.setBold(m_layout.bold());
     m_printer.setInkColour(ink);
-    if (m_rotation != 0)
-        m_printer.setRotation(m_rotation = 0);
+    // Upright, whatever the last document of the session was left turned to.
+    m_printer.setRotation(m_rotation = 0);
 }
 
 void PrintRun::run()

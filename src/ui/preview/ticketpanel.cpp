@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,11 +50,15 @@ TicketPanel::TicketPanel(QWidget* parent) : QGroupBox(QStringLiteral("Billet"), 
         for (const char* turn : {"droit", "90° à droite", "180°", "90° à gauche"})
             stub.rotation->addItem(QString::fromUtf8(turn));
         stub.remove = new QPushButton(QStringLiteral("Retirer"), stub.row);
-        auto* line = new QHBoxLayout(stub.row);
-        line->setContentsMargins(0, 0, 0, 0);
-        line->addWidget(new QLabel(QStringLiteral("Souche %1").arg(k + 1), stub.row));
-        for (QWidget* part : std::initializer_list<QWidget*>{stub.dx, stub.dy, stub.size, stub.rotation, stub.remove})
-            line->addWidget(part);
+        // On two lines, so that every box shows its whole text in the panel's width.
+        auto* lines = new QGridLayout(stub.row);
+        lines->setContentsMargins(0, 0, 0, 0);
+        lines->addWidget(new QLabel(QStringLiteral("Souche %1").arg(k + 1), stub.row), 0, 0);
+        lines->addWidget(stub.dx, 0, 1);
+        lines->addWidget(stub.dy, 0, 2);
+        lines->addWidget(stub.remove, 1, 0);
+        lines->addWidget(stub.size, 1, 1);
+        lines->addWidget(stub.rotation, 1, 2);
         form->addRow(stub.row);
         for (QDoubleSpinBox* box : {stub.dx, stub.dy, stub.size})
             connect(box, &QDoubleSpinBox::valueChanged, this, &TicketPanel::edited);
