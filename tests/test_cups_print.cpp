@@ -320,24 +320,33 @@ private slots:
 
     // A long pass stopped halfway never reaches the queue, running or stopped, and the
     // message, the journal and the window all say that nothing was printed.
+    // Under Wine, the Windows program stops its pass, and the scheduler is then found to have
+    // had worked example 1's two passes and nothing more.
     void aStoppedPassNeverReachesTheQueue()
     {
-        if (!ownScheduler())
-            QSKIP("no private print scheduler of this system's own");
-        const QString queue = qEnvironmentVariable("PRINTER");
-        for (const bool running : {true, false}) {
+        if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
+            QSKIP("no private print scheduler");
+        const QString queue = qEnvironmentVariable("PRINTER"), step = qEnvironmentVariable("CALVORIGNE_CUPS_STEP");
+        if (step == u"check") {
+            QCOMPARE(jobsEver(queue).size(), 2);
+            return;
+        }
+        // The queue is stopped from this system's side only.
+        for (const bool running : step.isEmpty() ? std::vector{true, false} : std::vector{true}) {
             ExampleOne run;
             auto [printer, dialogs, w] = run.parts();
             w.Lbl_NbCarnet->setCaption("600");
             dialogs.stopAtPage = 40;
             if (!running)
                 QProcess::execute("cupsdisable", {queue});
-            const QStringList before = jobsEver(queue);
+            const QStringList before = step.isEmpty() ? jobsEver(queue) : QStringList();
             w.cmd_print_Click();
-            QTest::qWait(1000); // a job handed over would be listed by now
-            const QStringList after = jobsEver(queue);
-            QProcess::execute("cupsenable", {queue});
-            QCOMPARE(after, before);
+            if (step.isEmpty()) {
+                QTest::qWait(1000); // a job handed over would be listed by now
+                const QStringList after = jobsEver(queue);
+                QProcess::execute("cupsenable", {queue});
+                QCOMPARE(after, before);
+            }
             QCOMPARE(dialogs.messages, QStringList({"Tirage arrêté à la page 40 du passage 1.\nLe passage 1 (numéros "
                                                     "0001 à 0300) n'a pas été imprimé."}));
             const QList<QStringList> lines = testing::csvLines(run.dir.filePath("Calvorigne-journal.csv"));

@@ -1,6 +1,6 @@
 // The plan the run prints and the preview draws, in numbers and in words, and the preview
 // window as the user sees it.
-#include "app/journal.h"
+#include "records/journal.h"
 #include "print/plan.h"
 #include "print/booklets.h"
 #include "ui/preview/bookletlist.h"

@@ -2,7 +2,7 @@
 // settings file in a temporary folder.
 #pragma once
 
-#include "app/journal.h"
+#include "records/journal.h"
 #include "app/startup.h"
 #include "fakes.h"
 #include "files.h"

@@ -1,6 +1,6 @@
 #include "instance.h"
 
-#include "app/settings.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,6 @@
 #include "app/instance.h"
 #include "app/settings.h"
+#include "platform/files.h"
 #include "app/startup.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"

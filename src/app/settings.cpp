@@ -48,29 +48,6 @@ QString flag(bool on)
     return on ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-// Windows' file virtualisation sent the writes of the original 32-bit program into a
-// protected folder to a copy in the user's VirtualStore, and read that copy back first. A
-// 64-bit program gets none of it, so it is done here: empty when the path is not virtualised.
-QString virtualStoreCopy(const QString& path)
-{
-#ifdef _WIN32
-    const QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
-    const QStringList protectedFolders = {qEnvironmentVariable("SystemRoot", QStringLiteral("C:\\Windows")),
-                                          qEnvironmentVariable("ProgramFiles"),
-                                          qEnvironmentVariable("ProgramFiles(x86)"),
-                                          qEnvironmentVariable("ProgramData")};
-    for (const QString& folder : protectedFolders) {
-        if (folder.size() < 3 || !native.startsWith(folder + u'\\', Qt::CaseInsensitive))
-            continue;
-        const QString local = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        return QDir(local).filePath(QStringLiteral("VirtualStore/") + QDir::fromNativeSeparators(native.mid(3)));
-    }
-#else
-    Q_UNUSED(path);
-#endif
-    return {};
-}
-
 bool writeEveryKey(const QString& path, const SavedSettings& v)
 {
     bool ok = true;
@@ -170,13 +147,6 @@ static QString readPath(const QString& settingsPath)
 {
     const QString copy = virtualStoreCopy(settingsPath);
     return !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
-}
-
-QString besideSettings(const QString& settingsPath, const QString& name)
-{
-    // A protected folder is written through its VirtualStore copy, as Windows does for us.
-    const QString copy = virtualStoreCopy(settingsPath);
-    return QFileInfo(copy.isEmpty() ? settingsPath : copy).dir().filePath(name);
 }
 
 QString unreadableSettingsFile(const QString& settingsPath)

@@ -28,9 +28,6 @@ struct StoredSettings {
 // %LOCALAPPDATA%\VirtualStore, as Windows' virtualisation kept it: when that copy exists it is
 // read and written instead; a write the folder refuses goes to a new copy.
 
-// A file of the program's own beside the settings file, where the user may write.
-QString besideSettings(const QString& settingsPath, const QString& name);
-
 // The settings file when it exists but cannot be read (no permission, not a file); empty
 // otherwise.
 QString unreadableSettingsFile(const QString& path);

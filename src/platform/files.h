@@ -15,4 +15,11 @@ bool replaceWith(const QString& from, const QString& to);
 // The wanted name, or the first of name-2.pdf, name-3.pdf… that no file has.
 QString nextFreeName(const QString& wanted);
 
+// The copy of a file in a protected folder that Windows' virtualisation keeps in the user's
+// VirtualStore; empty where the path is not virtualised.
+QString virtualStoreCopy(const QString& path);
+
+// A file of the program's own beside the settings file, where the user may write.
+QString besideSettings(const QString& settingsPath, const QString& name);
+
 } // namespace calvorigne

@@ -156,6 +156,15 @@ std::optional<int> submitDocument(const QString& printer, const QString& file, c
     return int(job);
 }
 
+bool jobStarted(const QString& printer, const QString& title)
+{
+    const std::optional<int> job = acceptedJob(printer, title);
+    if (!job || *job == 0)
+        return false;
+    const JobState state = jobState(printer, *job);
+    return state.stage == JobState::Printing || state.pagesPrinted > 0;
+}
+
 bool cancelJobsTitled(const QString& printer, const QString& title)
 {
     const PrinterHandle queue(printer);

@@ -25,6 +25,12 @@ JobState jobState(const QString& printer, int job);
 std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
                                   const QStringList& options, QString* cause);
 
+#ifdef _WIN32
+// Whether the job of that title has begun to print, in part at least: the spooler may print
+// a job while it is still being drawn.
+bool jobStarted(const QString& printer, const QString& title);
+#endif
+
 // Whether a job of that title is in the printer's queue, in any state but cancelled; one not
 // yet printed is cancelled. A document dropped before it was handed over leaves none.
 bool cancelJobsTitled(const QString& printer, const QString& title);

@@ -16,6 +16,10 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#ifdef _WIN32
+#include <QtPrintSupport/private/qprintengine_win_p.h>
+#endif
+
 namespace calvorigne {
 
 QtPrinter::QtPrinter() : m_printer(QPrinter::HighResolution), m_numbers(m_printer) {}
@@ -415,11 +419,21 @@ bool QtPrinter::abortDocument()
     m_pendingPages = 0;
     if (!m_painter.isActive())
         return false;
+    const bool toFile = !m_target.isEmpty();
+    bool handedOver = false;
+#ifdef _WIN32
+    // Qt's Windows engine cannot abort, and ending the painter would end the spooled job:
+    // the system drops it here. Pages the spooler printed while the job was being drawn are
+    // the only ones that may be on paper.
+    if (auto* engine = dynamic_cast<QWin32PrintEngine*>(m_printer.printEngine()); engine && !toFile) {
+        handedOver = jobStarted(m_printer.printerName(), m_printer.docName());
+        AbortDoc(engine->getDC());
+    }
+#endif
     // Neither Qt's CUPS engine nor its Windows one can abort: ending the painter hands the
-    // document over unless it went into a file of ours.
+    // document over unless it went into a file of ours, or the system dropped it.
     m_printer.abort();
     m_painter.end();
-    const bool toFile = !m_target.isEmpty(), handedOver = m_spool.isEmpty() && !toFile;
     dropPartFile();
     if (toFile)
         return false;

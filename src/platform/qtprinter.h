@@ -9,7 +9,7 @@
 #pragma once
 
 #include "platform/printer.h"
-#include "print/numberpainter.h"
+#include "platform/numberpainter.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
 #include "booklets.h"
 
-#include "app/journal.h"
+#include "records/journal.h"
 #include "core/numbers.h"
 
 #include <QDate>

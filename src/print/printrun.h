@@ -3,7 +3,7 @@
 // same sheets, with a prompt to turn the stack between them; or chosen sheets of it again.
 #pragma once
 
-#include "app/journal.h"
+#include "records/journal.h"
 #include "print/plan.h"
 #include "print/ticketlayout.h"
 

@@ -3,7 +3,7 @@
 #include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
-#include "print/numberpainter.h"
+#include "platform/numberpainter.h"
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"

@@ -3,7 +3,7 @@
 #include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
-#include "app/journal.h"
+#include "records/journal.h"
 #include "print/printrun.h"
 #include "ui/window/icons.h"
 #include "ui/preview/previewwindow.h"

@@ -1,6 +1,5 @@
 #include "journal.h"
 
-#include "app/settings.h"
 #include "core/numbers.h"
 #include "platform/files.h"
 
