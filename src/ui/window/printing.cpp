@@ -1,0 +1,115 @@
+// The window's print button and reprints, and what the window knows of past runs: the journal
+// that the series guard and the tooltip of "Premier numéro" read.
+#include "numero.h"
+
+#include "core/numbers.h"
+#include "platform/dialogs.h"
+#include "print/printrun.h"
+#include "records/journal.h"
+#include "ui/preview/previewwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace calvorigne {
+
+namespace {
+
+// Captured input while a print run holds the window is thrown away rather than replayed
+// afterwards: a second impatient click on the print button must not start a second run.
+class InputBlock : public QObject {
+public:
+    explicit InputBlock(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
+    ~InputBlock() override
+    {
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::ShortcutOverride:
+            // The window and its preview, which can start a print of its own; the run's own
+            // message boxes stay answerable.
+            return target->isWidgetType()
+                   && (static_cast<QWidget*>(target)->window() == m_window
+                       || qobject_cast<PreviewWindow*>(static_cast<QWidget*>(target)->window()));
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+void Numero::cmd_print_Click()
+{
+    print([](PrintRun& run) { run.run(); });
+}
+
+void Numero::reprint(const std::vector<SheetSelection>& selection, bool testSheet)
+{
+    print([&](PrintRun& run) { run.reprint(selection, testSheet); });
+}
+
+void Numero::print(const std::function<void(PrintRun&)>& what)
+{
+    InputBlock block(this);
+    const Journal journal(m_settingsPath);
+    PrintRun run(*this, m_printer, m_dialogs, &journal);
+    what(run);
+    // Printing goes on without the journal; the user hears of it once.
+    if (!run.journalFailure().isEmpty() && !m_journalComplained) {
+        m_journalComplained = true;
+        m_dialogs.message(run.journalFailure());
+    }
+    showLastRun();
+}
+
+const PrintedRuns& Numero::printedRuns()
+{
+    // Read again only when the file changed: the preview asks at every change of a value.
+    const Journal journal(m_settingsPath);
+    const QFileInfo file(journal.path());
+    const std::pair stamp(file.size(), file.lastModified());
+    if (!m_printed || stamp != m_printedStamp) {
+        m_printed = journal.printedRuns();
+        m_printedStamp = stamp;
+    }
+    if (m_printed->unreadable && !m_journalComplained) {
+        m_journalComplained = true;
+        m_dialogs.message(QStringLiteral("Le journal des tirages « %1 » n'a pas pu être lu.")
+                              .arg(QDir::toNativeSeparators(journal.path())));
+    }
+    return *m_printed;
+}
+
+void Numero::showLastRun()
+{
+    const PrintedRuns& printed = printedRuns();
+    QStringList tip;
+    const auto day = [](const PrintedRun& run) { return run.when.left(10); };
+    if (const PrintedRun* last = printed.lastComplete())
+        tip << QStringLiteral("Dernier tirage : %1 à %2, le %3")
+                   .arg(padNumber(last->first, QStringLiteral("0000")), padNumber(last->last, QStringLiteral("0000")), day(*last));
+    // Next year's first number should not be one already printed.
+    const double shown = readNumber(Lbl_Debut->caption());
+    if (const std::optional<Overlap> printedBefore = overlapWith(printed, shown, shown))
+        tip << QStringLiteral("%1 a déjà été imprimé le %2").arg(padNumber(shown, QStringLiteral("0000")), day(printedBefore->latest));
+    Label4->setToolTip(tip.join(u'\n'));
+    Lbl_Debut->setToolTip(tip.join(u'\n'));
+}
+
+} // namespace calvorigne
