@@ -320,21 +320,19 @@ private slots:
 
     // A long pass stopped halfway never reaches the queue, running or stopped, and the
     // message, the journal and the window all say that nothing was printed.
-    // Under Wine, the Windows program stops its pass, and the scheduler is then found to have
-    // had worked example 1's two passes and nothing more.
+    // Under Wine, whose spooler cannot hold a job while it is drawn, the Windows program must
+    // say that it cannot be sure; it stops its pass on the queue that writes no PDF.
     void aStoppedPassNeverReachesTheQueue()
     {
-        if (qEnvironmentVariableIsEmpty("CUPS_SERVER"))
-            QSKIP("no private print scheduler");
-        const QString queue = qEnvironmentVariable("PRINTER"), step = qEnvironmentVariable("CALVORIGNE_CUPS_STEP");
-        if (step == u"check") {
-            QCOMPARE(jobsEver(queue).size(), 2);
-            return;
-        }
+        const QString step = qEnvironmentVariable("CALVORIGNE_CUPS_STEP");
+        if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || step == u"check")
+            QSKIP("no private print scheduler, or nothing to read back");
+        const QString queue = step.isEmpty() ? qEnvironmentVariable("PRINTER") : QStringLiteral("CalvorigneFails");
         // The queue is stopped from this system's side only.
         for (const bool running : step.isEmpty() ? std::vector{true, false} : std::vector{true}) {
             ExampleOne run;
             auto [printer, dialogs, w] = run.parts();
+            printer.device().setPrinterName(queue);
             w.Lbl_NbCarnet->setCaption("600");
             dialogs.stopAtPage = 40;
             if (!running)
@@ -347,10 +345,17 @@ private slots:
                 QProcess::execute("cupsenable", {queue});
                 QCOMPARE(after, before);
             }
-            QCOMPARE(dialogs.messages, QStringList({"Tirage arrêté à la page 40 du passage 1.\nLe passage 1 (numéros "
-                                                    "0001 à 0300) n'a pas été imprimé."}));
+            // A spooler that cannot hold the job while it is drawn leaves the program unsure,
+            // and it says so; CUPS never does.
+            const QString head = "Tirage arrêté à la page 40 du passage 1.\nLe passage 1 (numéros 0001 à 0300) ";
             const QList<QStringList> lines = testing::csvLines(run.dir.filePath("Calvorigne-journal.csv"));
-            QCOMPARE(lines.last().value(9), QString("arrêté à la page 40 du passage 1 (rien d'imprimé)"));
+            const QString said = dialogs.messages.join(u'|'), journalled = lines.last().value(9);
+            const bool sure = said == head + "n'a pas été imprimé.";
+            QVERIFY2(sure ? journalled == "arrêté à la page 40 du passage 1 (rien d'imprimé)"
+                          : said == head + "a peut-être été envoyé en partie à l'imprimante."
+                                && journalled == "arrêté à la page 40 du passage 1 (passage 1 peut-être envoyé en partie)",
+                     qPrintable(said + " / " + journalled));
+            QVERIFY(sure || !step.isEmpty());
             QCOMPARE(w.Lbl_Debut->text(), QString("0001"));
         }
     }

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <winspool.h>
+#include <span>
 #include <vector>
 #else
 #include <cups/cups.h>
@@ -54,23 +55,30 @@ struct PrinterHandle {
     }
 };
 
+// The jobs of a queue, as the spooler lists them; none when it cannot be opened.
+struct JobList {
+    std::vector<BYTE> buffer;
+    std::span<const JOB_INFO_1W> jobs;
+    explicit JobList(HANDLE queue)
+    {
+        DWORD count = 0;
+        if (queue)
+            buffer = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+                return EnumJobsW(queue, 0, 0xFFFFFFFF, 1, data, size, needed, &count);
+            });
+        if (!buffer.empty())
+            jobs = {reinterpret_cast<const JOB_INFO_1W*>(buffer.data()), count};
+    }
+};
+
 } // namespace
 
 std::optional<int> acceptedJob(const QString& printer, const QString& title)
 {
     const PrinterHandle queue(printer);
-    if (!queue.handle)
-        return 0;
-    DWORD count = 0;
-    const std::vector<BYTE> buffer = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
-        return EnumJobsW(queue.handle, 0, 0xFFFFFFFF, 1, data, size, needed, &count);
-    });
-    if (buffer.empty())
-        count = 0;
-    const auto* jobs = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (fromWide(jobs[i].pDocument) == title && !(jobs[i].Status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED)))
-            return int(jobs[i].JobId);
+    for (const JOB_INFO_1W& job : JobList(queue.handle).jobs)
+        if (fromWide(job.pDocument) == title && !(job.Status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED)))
+            return int(job.JobId);
     return 0;
 }
 
@@ -156,32 +164,55 @@ std::optional<int> submitDocument(const QString& printer, const QString& file, c
     return int(job);
 }
 
-bool jobStarted(const QString& printer, const QString& title)
+namespace {
+
+// The spooler's status of a job; nothing once it no longer lists it.
+std::optional<DWORD> jobStatus(HANDLE queue, int job)
+{
+    const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetJobW(queue, DWORD(job), 1, data, size, needed);
+    });
+    if (info.empty())
+        return std::nullopt;
+    return reinterpret_cast<const JOB_INFO_1W*>(info.data())->Status;
+}
+
+} // namespace
+
+int holdJob(const QString& printer, const QString& title)
 {
     const std::optional<int> job = acceptedJob(printer, title);
-    if (!job || *job == 0)
+    const PrinterHandle queue(printer);
+    if (!job || *job == 0 || !queue.handle || !SetJobW(queue.handle, DWORD(*job), 0, nullptr, JOB_CONTROL_PAUSE))
+        return 0;
+    const std::optional<DWORD> status = jobStatus(queue.handle, *job);
+    return status && (*status & JOB_STATUS_PAUSED) ? *job : 0;
+}
+
+void releaseJob(const QString& printer, int job)
+{
+    const PrinterHandle queue(printer);
+    if (queue.handle)
+        SetJobW(queue.handle, DWORD(job), 0, nullptr, JOB_CONTROL_RESUME);
+}
+
+bool dropJob(const QString& printer, int job)
+{
+    const PrinterHandle queue(printer);
+    if (!queue.handle || !SetJobW(queue.handle, DWORD(job), 0, nullptr, JOB_CONTROL_DELETE))
         return false;
-    const JobState state = jobState(printer, *job);
-    return state.stage == JobState::Printing || state.pagesPrinted > 0;
+    const std::optional<DWORD> status = jobStatus(queue.handle, job);
+    return !status || (*status & (JOB_STATUS_DELETING | JOB_STATUS_DELETED));
 }
 
 bool cancelJobsTitled(const QString& printer, const QString& title)
 {
     const PrinterHandle queue(printer);
-    if (!queue.handle)
-        return false;
-    DWORD count = 0;
-    const std::vector<BYTE> buffer = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
-        return EnumJobsW(queue.handle, 0, 0xFFFFFFFF, 1, data, size, needed, &count);
-    });
-    if (buffer.empty())
-        count = 0;
-    const auto* jobs = reinterpret_cast<const JOB_INFO_1W*>(buffer.data());
     bool found = false;
-    for (DWORD i = 0; i < count; ++i)
-        if (fromWide(jobs[i].pDocument) == title) {
+    for (const JOB_INFO_1W& job : JobList(queue.handle).jobs)
+        if (fromWide(job.pDocument) == title) {
             found = true;
-            SetJobW(queue.handle, jobs[i].JobId, 0, nullptr, JOB_CONTROL_DELETE);
+            SetJobW(queue.handle, job.JobId, 0, nullptr, JOB_CONTROL_DELETE);
         }
     return found;
 }

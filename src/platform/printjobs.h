@@ -26,9 +26,12 @@ std::optional<int> submitDocument(const QString& printer, const QString& file, c
                                   const QStringList& options, QString* cause);
 
 #ifdef _WIN32
-// Whether the job of that title has begun to print, in part at least: the spooler may print
-// a job while it is still being drawn.
-bool jobStarted(const QString& printer, const QString& title);
+// The spooler may print a job while it is still being drawn. Holds the job of that title in
+// its queue until it is released; its number, or 0 when the spooler would not hold it.
+int holdJob(const QString& printer, const QString& title);
+void releaseJob(const QString& printer, int job);
+// Deletes a job held so; whether the spooler says it is gone or going.
+bool dropJob(const QString& printer, int job);
 #endif
 
 // Whether a job of that title is in the printer's queue, in any state but cancelled; one not

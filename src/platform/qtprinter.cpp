@@ -248,6 +248,10 @@ void QtPrinter::openDocument()
                                : QStringLiteral("le fichier « %1 » n'a pas pu être créé.")
                                      .arg(QDir::toNativeSeparators(file)));
     }
+#ifdef _WIN32
+    if (file.isEmpty())
+        m_heldJob = holdJob(m_printer.printerName(), m_printer.docName());
+#endif
     m_userFileWritten = m_userFileWritten || (!file.isEmpty() && file == m_userFile);
     m_pendingPages = 0;
     m_fontChanged = true;
@@ -280,6 +284,10 @@ void QtPrinter::endDocument()
         return;
     m_lastJob = 0;
     const bool ended = m_painter.end() && m_printer.printerState() != QPrinter::Error;
+#ifdef _WIN32
+    if (const int held = std::exchange(m_heldJob, 0))
+        releaseJob(m_printer.printerName(), held);
+#endif
     if (!m_target.isEmpty()) {
         m_written << keepWrittenFile(ended);
         return;
@@ -422,11 +430,12 @@ bool QtPrinter::abortDocument()
     const bool toFile = !m_target.isEmpty();
     bool handedOver = false;
 #ifdef _WIN32
-    // Qt's Windows engine cannot abort, and ending the painter would end the spooled job:
-    // the system drops it here. Pages the spooler printed while the job was being drawn are
-    // the only ones that may be on paper.
+    // Qt's Windows engine cannot abort, and ending the painter would end the spooled job: the
+    // job held since its start is deleted, and the document dropped. Without a hold that the
+    // spooler confirmed, nobody can say what of it printed.
     if (auto* engine = dynamic_cast<QWin32PrintEngine*>(m_printer.printEngine()); engine && !toFile) {
-        handedOver = jobStarted(m_printer.printerName(), m_printer.docName());
+        const int held = std::exchange(m_heldJob, 0);
+        handedOver = !(held && dropJob(m_printer.printerName(), held));
         AbortDoc(engine->getDC());
     }
 #endif

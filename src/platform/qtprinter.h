@@ -87,6 +87,7 @@ private:
     QString m_target;       // the name the document's file takes once written whole
     bool m_replaceTarget = false; // the target is the user's own file, chosen knowingly
     int m_lastJob = 0;      // the print system's job for the last document, 0 when not followed
+    int m_heldJob = 0;      // the job being drawn, held in its queue by the Windows spooler
     QString m_spool;        // the driver's output for the printer, until it is handed over
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;
