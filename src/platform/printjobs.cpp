@@ -1,7 +1,5 @@
 #include "printjobs.h"
 
-#include "platform/files.h"
-
 #include <QFile>
 
 #ifdef _WIN32
@@ -121,47 +119,6 @@ JobState jobState(const QString& printer, int job)
     else
         state.stage = JobState::Queued;
     return state;
-}
-
-std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
-                                  const QStringList&, QString* cause)
-{
-    QFile data(file);
-    if (!data.open(QIODevice::ReadOnly)) {
-        *cause = data.errorString();
-        return std::nullopt;
-    }
-    const PrinterHandle queue(printer);
-    if (!queue.handle) {
-        *cause = lastFailure();
-        return std::nullopt;
-    }
-    DOC_INFO_1W info{};
-    info.pDocName = const_cast<wchar_t*>(wide(title));
-    info.pDatatype = const_cast<wchar_t*>(L"RAW");
-    const DWORD job = StartDocPrinterW(queue.handle, 1, reinterpret_cast<BYTE*>(&info));
-    if (job == 0) {
-        *cause = lastFailure();
-        return std::nullopt;
-    }
-    bool written = true;
-    while (written && !data.atEnd()) {
-        QByteArray chunk = data.read(1 << 20);
-        DWORD done = 0;
-        written = !chunk.isEmpty() && WritePrinter(queue.handle, chunk.data(), DWORD(chunk.size()), &done)
-                  && done == DWORD(chunk.size());
-    }
-    if (!written) {
-        *cause = lastFailure();
-        SetJobW(queue.handle, job, 0, nullptr, JOB_CONTROL_DELETE);
-        EndDocPrinter(queue.handle);
-        return std::nullopt;
-    }
-    if (!EndDocPrinter(queue.handle)) {
-        *cause = lastFailure();
-        return std::nullopt;
-    }
-    return int(job);
 }
 
 namespace {

@@ -19,11 +19,13 @@ std::optional<int> acceptedJob(const QString& printer, const QString& title);
 // Where that job stands now; Done for job 0, or once the system no longer knows it.
 JobState jobState(const QString& printer, int job);
 
-// Hands a document the printer's driver wrote to a file to its queue, as one job of that
-// title: on CUPS with the options given as name, value, name, value…; on Windows as the
-// driver's own data. The job's number, or nothing with the cause when the queue refused it.
+#ifndef _WIN32
+// Hands a document the printer's driver wrote to a file to its CUPS queue, as one job of that
+// title with the options given as name, value, name, value…; the job's number, or nothing with
+// the cause when the queue refused it.
 std::optional<int> submitDocument(const QString& printer, const QString& file, const QString& title,
                                   const QStringList& options, QString* cause);
+#endif
 
 #ifdef _WIN32
 // The spooler may print a job while it is still being drawn. Holds the job of that title in

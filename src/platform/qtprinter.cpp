@@ -17,6 +17,7 @@
 #include <QTemporaryFile>
 
 #ifdef _WIN32
+// Its device context, which Qt offers no other way: the only handle that drops a document.
 #include <QtPrintSupport/private/qprintengine_win_p.h>
 #endif
 
@@ -302,22 +303,23 @@ void QtPrinter::endDocument()
 int QtPrinter::submitSpooled()
 {
     const QString printer = m_printer.printerName();
-    if (m_spool.isEmpty()) {
-        // Qt hands the document over itself, without saying whether the queue took it.
-        const std::optional<int> job = acceptedJob(printer, m_printer.docName());
-        if (!job)
-            throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(printer));
-        return *job;
-    }
+#ifdef _WIN32
+    // Qt hands the document over itself, without saying whether the queue took it.
+    const std::optional<int> job = acceptedJob(printer, m_printer.docName());
+    if (!job)
+        throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document.").arg(printer));
+#else
     QString cause;
     const std::optional<int> job = submitDocument(printer, m_spool, m_printer.docName(), jobOptions(), &cause);
     dropPartFile();
     if (!job)
         throw PrinterError(QStringLiteral("l'imprimante « %1 » n'a pas accepté le document%2.")
                                .arg(printer, cause.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(cause)));
+#endif
     return *job;
 }
 
+#ifndef _WIN32
 QStringList QtPrinter::jobOptions()
 {
     QStringList options{QStringLiteral("media"), m_printer.pageLayout().pageSize().key()};
@@ -334,6 +336,7 @@ QStringList QtPrinter::jobOptions()
     constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00); // Qt's CUPS engine's own
     return options + m_printer.printEngine()->property(cupsOptions).toStringList();
 }
+#endif
 
 QString QtPrinter::keepWrittenFile(bool ended)
 {

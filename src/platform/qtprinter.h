@@ -67,10 +67,12 @@ private:
     void dropPartFile();
     void forgetPageFilters();
     void settleOutputFile();
-    // Hands the spooled document to the queue; its job there.
+    // Hands the document just ended to the queue, or finds it there; its job.
     int submitSpooled();
-    // What the job asks of the queue, as Qt's own engine would ask it.
+#ifndef _WIN32
+    // What the job asks of CUPS, as Qt's own engine would ask it.
     QStringList jobOptions();
+#endif
 
     QPrinter m_printer;
     QPainter m_painter;
@@ -88,7 +90,7 @@ private:
     bool m_replaceTarget = false; // the target is the user's own file, chosen knowingly
     int m_lastJob = 0;      // the print system's job for the last document, 0 when not followed
     int m_heldJob = 0;      // the job being drawn, held in its queue by the Windows spooler
-    QString m_spool;        // the driver's output for the printer, until it is handed over
+    QString m_spool;        // on CUPS, the driver's output for the printer until it is handed over
     QString m_userFile;     // a file the user chose in the printer dialog
     bool m_userFileWritten = false;
     QStringList m_written;
