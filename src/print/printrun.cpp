@@ -10,6 +10,24 @@
 
 namespace calvorigne {
 
+namespace {
+
+// The runs of consecutive values of a sorted list, each by its first and its last.
+template <typename Value>
+std::vector<std::pair<Value, Value>> consecutiveRuns(const std::vector<Value>& sorted)
+{
+    std::vector<std::pair<Value, Value>> runs;
+    for (const Value value : sorted) {
+        if (runs.empty() || value > runs.back().second + 1)
+            runs.emplace_back(value, value);
+        else
+            runs.back().second = value;
+    }
+    return runs;
+}
+
+} // namespace
+
 PrintRun::PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal)
     : m_layout(layout), m_printer(printer), m_dialogs(dialogs), m_journal(journal)
 {
@@ -243,13 +261,9 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
     }
     std::sort(numbers.begin(), numbers.end());
     QStringList firsts, lasts;
-    for (std::size_t k = 0; k < numbers.size();) {
-        std::size_t end = k;
-        while (end + 1 < numbers.size() && numbers[end + 1] <= numbers[end] + 1)
-            ++end;
-        firsts << padNumber(numbers[k], QStringLiteral("0000"));
-        lasts << padNumber(numbers[end], QStringLiteral("0000"));
-        k = end + 1;
+    for (const auto& [first, last] : consecutiveRuns(numbers)) {
+        firsts << padNumber(first, QStringLiteral("0000"));
+        lasts << padNumber(last, QStringLiteral("0000"));
     }
     m_entry.first = firsts.join(QStringLiteral(", "));
     m_entry.last = lasts.join(QStringLiteral(", "));
@@ -294,13 +308,8 @@ QString PrintRun::sheetNames(const std::vector<int>& sheets, int inPass)
         return QStringLiteral("Feuille %1").arg(kept.front());
     // Runs of consecutive sheets as "3 à 5".
     QStringList runs;
-    for (std::size_t k = 0; k < kept.size();) {
-        std::size_t end = k;
-        while (end + 1 < kept.size() && kept[end + 1] == kept[end] + 1)
-            ++end;
-        runs << (end == k ? QString::number(kept[k]) : QStringLiteral("%1 à %2").arg(kept[k]).arg(kept[end]));
-        k = end + 1;
-    }
+    for (const auto& [first, last] : consecutiveRuns(kept))
+        runs << (first == last ? QString::number(first) : QStringLiteral("%1 à %2").arg(first).arg(last));
     return QStringLiteral("Feuilles ") + runs.join(QStringLiteral(", "));
 }
 
