@@ -53,6 +53,14 @@ struct PrinterHandle {
     }
 };
 
+// A job's JOB_INFO_1W, with the texts it points to; empty once the spooler no longer lists it.
+std::vector<BYTE> jobInfo(HANDLE queue, int job)
+{
+    return spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetJobW(queue, DWORD(job), 1, data, size, needed);
+    });
+}
+
 // The jobs of a queue, as the spooler lists them; none when it cannot be opened.
 struct JobList {
     std::vector<BYTE> buffer;
@@ -92,9 +100,7 @@ JobState jobState(const QString& printer, int job)
         return state;
     }
     // A job the spooler no longer lists was printed: it forgets them once they are out.
-    const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
-        return GetJobW(queue.handle, DWORD(job), 1, data, size, needed);
-    });
+    const std::vector<BYTE> info = jobInfo(queue.handle, job);
     if (info.empty())
         return state;
     const auto& j = *reinterpret_cast<const JOB_INFO_1W*>(info.data());
@@ -126,9 +132,7 @@ namespace {
 // The spooler's status of a job; nothing once it no longer lists it.
 std::optional<DWORD> jobStatus(HANDLE queue, int job)
 {
-    const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
-        return GetJobW(queue, DWORD(job), 1, data, size, needed);
-    });
+    const std::vector<BYTE> info = jobInfo(queue, job);
     if (info.empty())
         return std::nullopt;
     return reinterpret_cast<const JOB_INFO_1W*>(info.data())->Status;

@@ -149,7 +149,7 @@ PrintedRuns Journal::printedRuns() const
             continue;
         }
         // A run that did not end counts when some of it may be on paper.
-        const bool counts = !ended || QByteArrayView(outcome).indexOf(maybe) >= 0;
+        const bool counts = !ended || outcome.indexOf(maybe) >= 0;
         if (counts && fields[1] == "tirage" && *last >= *first)
             printed.runs.push_back({*first, *last, QString::fromLatin1(fields[0]), QString::fromUtf8(outcome)});
     }
