@@ -11,6 +11,7 @@
 #include "platform/qtprinter.h"
 #include "ui/window/numero.h"
 #include "print/booklets.h"
+#include "records/runrecord.h"
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/previewwindow.h"
 
@@ -211,8 +212,8 @@ void previewTimes(const QString& folder, int columns)
                 redraw.back());
 }
 
-// Reading a journal of 100,000 lines, as the series guard does before each run; and opening
-// the list of the largest run's booklets.
+// Taking in a journal of 100,000 lines into a new record, and the series guard's read of that
+// record before each run; and opening the list of the largest run's booklets.
 void journalAndListTimes(const QString& folder)
 {
     QFile file(folder + "/Calvorigne-journal.csv");
@@ -222,24 +223,33 @@ void journalAndListTimes(const QString& folder)
                "Pages par passage;Résultat\r\n");
     for (int k = 0; k < 100000; ++k) {
         const QByteArray first = padNumber(k * 120.0 + 1, "0000").toUtf8(), last = padNumber(k * 120.0 + 120, "0000").toUtf8();
-        file.write("06/12/2026 14:02:00;" + QByteArray(k % 3 ? "tirage" : "réimpression") + ";\"Imprimante; bureau\";" + first
+        // One run an hour, over eleven years.
+        const QByteArray when = QDateTime(QDate(2015, 1, 1), QTime(9, 0)).addSecs(k * 3600).toString("dd/MM/yyyy HH:mm:ss").toUtf8();
+        file.write(when + ";" + QByteArray(k % 3 ? "tirage" : "réimpression") + ";\"Imprimante; bureau\";" + first
                    + ";" + last + ";120;1;3;20 + 20;" + QByteArray(k % 5 ? "terminé" : "échec au passage 1 (rien d'imprimé) : "
                                                                                      "bourrage")
                    + "\r\n");
     }
     file.close();
-    const Journal journal(folder + "/Calvorigne.ini");
-    std::vector<double> reads;
+    std::vector<double> imports, reads;
     QElapsedTimer clock;
     for (int k = 0; k < 5; ++k) {
+        QFile::remove(folder + "/Calvorigne-tirages.sqlite");
         clock.start();
-        const PrintedRuns printed = journal.printedRuns();
+        RunRecord record(folder + "/Calvorigne.ini");
+        imports.push_back(clock.nsecsElapsed() / 1e6);
+        clock.start();
+        const auto overlap = record.overlap(1, 12000000);
+        const double next = record.highest() + 1;
         reads.push_back(clock.nsecsElapsed() / 1e6);
-        if (printed.runs.empty())
+        if (!overlap || next < 2)
             return;
     }
+    std::sort(imports.begin(), imports.end());
     std::sort(reads.begin(), reads.end());
-    std::printf("journal of 100,000 lines: read in %.0f ms (%.0f-%.0f), medians of 5\n", reads[2], reads.front(), reads.back());
+    std::printf("journal of 100,000 lines: taken into the record in %.0f ms (%.0f-%.0f), guard's read in %.1f ms "
+                "(%.1f-%.1f), medians of 5\n",
+                imports[2], imports.front(), imports.back(), reads[2], reads.front(), reads.back());
 
     QtPrinter printer;
     Unattended dialogs(printer);

@@ -13,7 +13,7 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-build_packages=(cmake g++ make qt6-base-dev libcups2-dev qt6-translations-l10n fonts-liberation librsvg2-bin
+build_packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libcups2-dev qt6-translations-l10n fonts-liberation librsvg2-bin
                 qt6-image-formats-plugins)
 # Building the Debian package computes its dependencies with dpkg-shlibdeps.
 package_packages=(dpkg-dev file desktop-file-utils)
@@ -24,7 +24,7 @@ test_packages=(cups cups-client printer-driver-cups-pdf poppler-utils)
 # The Windows build: cross-compiler, Qt's host tools and sources, icon and installer tools,
 # and Wine to run it here.
 windows_packages=(g++-mingw-w64-x86-64-posix qt6-base-dev-tools dpkg-dev ninja-build xz-utils
-                  imagemagick nsis wine64 xvfb xauth)
+                  imagemagick nsis wine64 xvfb xauth tcl)
 
 # Configures a Windows build in $1 against the Qt for Windows in $2; further arguments go to
 # cmake. Qt's tools (moc, rcc) are the host's.

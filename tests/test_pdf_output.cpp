@@ -143,7 +143,9 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &small);
         run.window.cmd_print_Click();
         setrlimit(RLIMIT_FSIZE, &limit);
-        QCOMPARE(run.dialogs.messages.size(), 1);
+        // The full disk keeps the run from the record too, and that is said.
+        QCOMPARE(run.dialogs.messages.size(), 2);
+        QVERIFY(run.dialogs.messages[1].startsWith("Le registre des tirages"));
         QVERIFY2(run.dialogs.messages[0].startsWith("L'impression a échoué : le fichier « " + documents.path())
                      && run.dialogs.messages[0].contains("n'a pas pu être écrit en entier")
                      && run.dialogs.messages[0].endsWith("Le passage 1 (numéros 0001 à 0006) n'a pas été imprimé."),

@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QDate>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace calvorigne;
@@ -370,7 +372,7 @@ private slots:
     }
 
     // A run that would print numbers an earlier run printed asks first, and each answer does
-    // what it says; a failed run, a reprint and a damaged journal line never ask.
+    // what it says; a failed run, a reprint and a journal line that is not a run never ask.
     void numbersAlreadyPrintedAreNotPrintedAgainUnasked()
     {
         WindowFixture f;
@@ -379,11 +381,15 @@ private slots:
                                     "Numéros par page;Pages par passage;Résultat\r\n"
                                     "06/12/2026 14:02:00;tirage;Test;0001;0012;12;1;3;2 + 2;terminé\r\n"
                                     "06/12/2026 14:05:00;tirage;Test;0013;00x4;12;1;3;2 + 2;terminé\r\n"
-                                    "06/12/2026 14:09;tirage;Test;0013;0024;12;1;3;2 + 2;terminé\r\n"
                                     "06/12/2026 15:00:00;tirage;Test;0013;0024;12;1;3;2 + 2;échec au passage 1 (rien "
                                     "d'imprimé) : bourrage\r\n"
                                     "06/12/2026 16:00:00;tirage;Test;0025;0036;12;1;3;2;\r\n");
         Numero& w = f.start();
+        // The journal is taken into the record once, and said.
+        QCOMPARE(f.dialogs.messages, QStringList("Les tirages du journal « " + QDir::toNativeSeparators(f.journalPath())
+                                                 + " » ont été repris dans le registre des tirages : 2 lignes lues, 2 "
+                                                   "lignes illisibles laissées de côté."));
+        f.dialogs.messages.clear();
         QCOMPARE(w.Lbl_Debut->toolTip(), QString("Dernier tirage : 0001 à 0012, le 06/12/2026\n0001 a déjà été imprimé "
                                                  "le 06/12/2026"));
         layOutExample(w, "7", "12", "1");
@@ -401,7 +407,7 @@ private slots:
         w.cmd_print_Click();
         QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
         QVERIFY(f.printer.documents.empty());
-        // Numbers of a failed run, or of lines the journal cannot vouch for, are free.
+        // Numbers of a failed run, or of lines that are not a run, are free.
         f.dialogs.messages.clear();
         w.cmd_print_Click();
         QCOMPARE(f.dialogs.messages, QStringList({turn, end}));
@@ -413,13 +419,108 @@ private slots:
         layOutExample(w, "1", "18", "1");
         w.cmd_print_Click();
         QCOMPARE(f.dialogs.messages.value(0), "Les numéros 0001 à 0018 ont déjà été imprimés par 2 tirages, le dernier le "
-                                              + stamp + " à " + f.journalLines().value(6).value(0).mid(11, 5)
+                                              + stamp + " à " + f.journalLines().value(5).value(0).mid(11, 5)
                                               + " (tirage terminé).");
         QCOMPARE(f.printer.texts().size(), 12 + 18);
         f.dialogs.messages.clear();
         w.reprint({{1, {0}}});
         QCOMPARE(f.dialogs.messages.size(), 1);
         QCOMPARE(f.printer.texts().size(), 12 + 18 + 3);
+    }
+
+    // What a spreadsheet leaves of the journal when it saves it still guards the numbers it
+    // holds: the guard asks before 0101–0124 after a finished 0001–0120.
+    void aJournalSavedByASpreadsheetStillGuards_data()
+    {
+        QTest::addColumn<QString>("form");
+        for (const char* form : {"windows-1252", "no seconds", "quoted", "all at once"})
+            QTest::newRow(form) << QString(form);
+    }
+    void aJournalSavedByASpreadsheetStillGuards()
+    {
+        QFETCH(QString, form);
+        const bool all = form == "all at once";
+        QStringList header = {"Date", "Type", "Imprimante ou fichiers", "Premier numéro", "Dernier numéro", "Carnets",
+                              "Folios", "Numéros par page", "Pages par passage", "Résultat"};
+        QList<QStringList> runs = {{"06/12/2026 14:02:00", "tirage", "Bureau d’accueil", "0001", "0120", "120", "1", "3",
+                                    "40 + 40", "terminé"},
+                                   {"06/12/2026 13:00:00", "essai", "Bureau d’accueil", "0001", "0001", "1", "1", "3", "1",
+                                    "terminé"}};
+        if (all) {
+            // A column for the sellers, added in the middle; numbers without their zeros.
+            header.insert(3, "Vendeurs");
+            for (QStringList& run : runs) {
+                run.insert(3, "Mme Lefèvre; M. Roux");
+                run[4] = QString::number(run[4].toInt());
+            }
+        }
+        // Sorted by date, newest first, with the header left in the middle.
+        const QList<QStringList> lines = all ? QList<QStringList>{runs[0], header, runs[1]}
+                                             : QList<QStringList>{header, runs[1], runs[0]};
+        QString text;
+        for (QStringList fields : lines) {
+            if (form == "no seconds" || all)
+                fields[0].replace(QRegularExpression(":00$"), "");
+            if (form == "quoted" || all)
+                for (QString& field : fields)
+                    field = '"' + field.replace("\"", "\"\"") + '"';
+            text += fields.join(';') + "\r\n";
+        }
+        WindowFixture f;
+        writeBytes(f.journalPath(), form == "windows-1252" || all ? text.toLatin1().replace("?", "\x92")
+                                                                  : "\xEF\xBB\xBF" + text.toUtf8());
+        Numero& w = f.start();
+        QVERIFY2(f.dialogs.messages.value(0).endsWith(" : 2 lignes lues, 0 ligne illisible laissée de côté."),
+                 qPrintable(f.dialogs.messages.value(0)));
+        layOutExample(w, "101", "24", "1");
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages.value(1), QString("Les numéros 0101 à 0120 ont déjà été imprimés le 06/12/2026 à 14:02 "
+                                                      "(tirage terminé)."));
+        QVERIFY(f.printer.documents.empty());
+        // Editing the journal afterwards changes nothing the guard relies on.
+        writeBytes(f.journalPath(), "Date;Type\r\nrien\r\n");
+        w.cmd_print_Click();
+        QCOMPARE(f.dialogs.messages.size(), 3);
+        QVERIFY(f.printer.documents.empty());
+    }
+
+    // A damaged record is said, kept aside as it was, and the program prints on unguarded; the
+    // next start rebuilds the record from the journal, this run included.
+    void aDamagedRecordIsKeptAsideAndTheProgramRuns()
+    {
+        WindowFixture f;
+        const QString record = f.dir.filePath("Calvorigne-tirages.sqlite");
+        const QByteArray damage = "SQLite format 3" + QByteArray(4096, '\x5A');
+        writeBytes(record, damage);
+        Numero& w = f.start();
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages[0].startsWith("Le registre des tirages « " + QDir::toNativeSeparators(record)
+                                                  + " » est endommagé ("),
+                 qPrintable(f.dialogs.messages[0]));
+        QVERIFY(f.dialogs.messages[0].endsWith("Calvorigne continue sans vérifier les numéros déjà imprimés."));
+        const QStringList aside = QDir(f.dir.path()).entryList({"Calvorigne-tirages endommagé *.sqlite"});
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(bytesOf(f.dir.filePath(aside[0])), damage);
+        QVERIFY(f.dialogs.messages[0].contains("« " + aside[0] + " »"));
+
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        QVERIFY(w.preview()->warnings->text().contains("Les numéros déjà imprimés ne sont pas vérifiés : le registre des "
+                                                       "tirages n'est pas disponible."));
+        w.preview()->close();
+        w.cmd_print_Click();
+        w.cmd_print_Click();
+        QCOMPARE(f.printer.texts().size(), 24);
+        QCOMPARE(f.dialogs.messages.size(), 1 + 4);
+
+        WindowFixture g;
+        QVERIFY(QFile::copy(f.journalPath(), g.journalPath()));
+        Numero& v = g.start();
+        QVERIFY(g.dialogs.messages.value(0).endsWith(" : 2 lignes lues, 0 ligne illisible laissée de côté."));
+        layOutExample(v, "1", "24", "1");
+        v.cmd_print_Click();
+        QVERIFY2(g.dialogs.messages.value(1).startsWith("Les numéros 0001 à 0024 ont déjà été imprimés par 2 tirages"),
+                 qPrintable(g.dialogs.messages.join(" / ")));
     }
 
     void theInkReachesThePrinterAndFilesAreNamed()

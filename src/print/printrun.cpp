@@ -28,8 +28,8 @@ std::vector<std::pair<Value, Value>> consecutiveRuns(const std::vector<Value>& s
 
 } // namespace
 
-PrintRun::PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal)
-    : m_layout(layout), m_printer(printer), m_dialogs(dialogs), m_journal(journal)
+PrintRun::PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal, RunRecord* record)
+    : m_layout(layout), m_printer(printer), m_dialogs(dialogs), m_journal(journal), m_record(record)
 {
 }
 
@@ -200,13 +200,12 @@ void PrintRun::run()
 // printed again only when the user says so. A run that failed or was stopped does not count.
 bool PrintRun::printsNewNumbers(const PrintPlan& plan)
 {
-    if (!m_journal || plan.passes() == 0)
+    if (!m_record || plan.passes() == 0)
         return true;
-    const PrintedRuns printed = m_journal->printedRuns();
-    const std::optional<Overlap> overlap = overlapWith(printed, plan.first, plan.lastPrinted());
+    const std::optional<Overlap> overlap = m_record->overlap(plan.first, plan.lastPrinted());
     if (!overlap)
         return true;
-    const double next = printed.highest() + 1;
+    const double next = m_record->highest() + 1;
     const int answer = m_dialogs.choice(overlap->sentence(), {QStringLiteral("Commencer à %1").arg(padNumber(next, QStringLiteral("0000"))),
                                                QStringLiteral("Imprimer quand même"), QStringLiteral("Annuler")},
                                         2, 2);
@@ -406,9 +405,15 @@ QStringList PrintRun::finishEntry(const QString& outcome)
                      : m_printer.writesFiles() ? QStringLiteral("aucun fichier écrit")
                                                : m_printer.name();
     m_entry.outcome = outcome;
-    if (m_journal && m_journalled && !m_journal->append(m_entry, &m_journalFailure))
-        m_journalFailure = QStringLiteral("Le journal des tirages « %1 » n'a pas pu être écrit : %2.")
-                               .arg(QDir::toNativeSeparators(m_journal->path()), m_journalFailure);
+    QString failure;
+    if (m_record && m_journalled && !m_record->add(m_entry, &failure))
+        m_recordFailure = QStringLiteral("Le registre des tirages « %1 » n'a pas pu être écrit : %2. Les numéros de ce tirage ne "
+                                         "seront pas vérifiés par les tirages suivants.")
+                              .arg(QDir::toNativeSeparators(m_record->path()), failure);
+    if (m_journal && m_journalled && !m_journal->append(m_entry, &failure))
+        m_recordFailure += (m_recordFailure.isEmpty() ? QString() : QStringLiteral("\n"))
+                           + QStringLiteral("Le journal des tirages « %1 » n'a pas pu être écrit : %2.")
+                                 .arg(QDir::toNativeSeparators(m_journal->path()), failure);
     return files;
 }
 

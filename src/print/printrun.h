@@ -4,6 +4,7 @@
 #pragma once
 
 #include "records/journal.h"
+#include "records/runrecord.h"
 #include "print/plan.h"
 #include "print/ticketlayout.h"
 
@@ -22,16 +23,18 @@ struct SheetSelection {
 
 class PrintRun {
 public:
-    // Each run, reprint and test sheet gets a line in the journal, when there is one.
-    PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal = nullptr);
+    // Each run, reprint and test sheet gets a line in the journal and in the record, when there
+    // are; the record guards against printing a number twice.
+    PrintRun(TicketLayout& layout, Printer& printer, Dialogs& dialogs, const Journal* journal = nullptr,
+             RunRecord* record = nullptr);
 
     // Runs to the end; returns once the last message has been answered.
     void run();
     // Prints again exactly the chosen sheets of the run, as they stand in it, one document a
     // pass with the turn prompt between; the window's labels are left as they are.
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
-    // Why the journal could not be written, when it could not.
-    QString journalFailure() const { return m_journalFailure; }
+    // Why the journal or the record could not be written, when they could not.
+    QString recordFailure() const { return m_recordFailure; }
 
 private:
     using Field = TicketLayout::Field;
@@ -66,9 +69,10 @@ private:
     Printer& m_printer;
     Dialogs& m_dialogs;
     const Journal* m_journal;
+    RunRecord* m_record;
     JournalEntry m_entry;
     bool m_journalled = false;
-    QString m_journalFailure;
+    QString m_recordFailure;
     int m_passPage = 0; // the page of the pass being printed, from 1
     int m_passPages = 0;
     // The pass being printed and the numbers it holds, for a pass that does not print.

@@ -1,12 +1,13 @@
 #include "journal.h"
 
-#include "core/numbers.h"
 #include "platform/files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
+#include <array>
 
 namespace calvorigne {
 
@@ -70,137 +71,189 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
 
 namespace {
 
-// Whole numbers as the journal writes them: digits, with a minus sign at most.
-std::optional<double> journalNumber(QByteArrayView text)
+const QString complete = QStringLiteral("terminé"), handed = QStringLiteral("envoyé, non suivi");
+
+// Windows-1252's letters where Latin-1 has control codes: what a French spreadsheet writes for
+// €, œ, ’, « … ». Undefined codes stay as Latin-1 reads them.
+constexpr char16_t windows1252High[32] = {
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+QString decodeJournal(QByteArrayView bytes)
 {
-    if (text.isEmpty() || text.size() > 18)
-        return std::nullopt;
-    double value = 0;
-    for (qsizetype k = text.front() == '-' ? 1 : 0; k < text.size(); ++k) {
-        if (text[k] < '0' || text[k] > '9')
-            return std::nullopt;
-        value = value * 10 + (text[k] - '0');
-    }
-    return text.front() == '-' ? -value : value;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    text = QString::fromLatin1(bytes);
+    for (QChar& c : text)
+        if (c.unicode() >= 0x80 && c.unicode() < 0xA0)
+            c = QChar(windows1252High[c.unicode() - 0x80]);
+    return text;
 }
 
-bool isJournalDate(QByteArrayView text)
+// One line's fields, unquoted, as views: into the line, or, for a field with a doubled quote,
+// into its unquoted copy kept in scratch.
+void csvLine(QStringView line, std::vector<QStringView>& fields, QStringList& scratch)
 {
-    static const QByteArrayView form("00/00/0000 00:00:00");
-    if (text.size() != form.size())
-        return false;
-    for (qsizetype k = 0; k < text.size(); ++k)
-        if (form[k] == '0' ? (text[k] < '0' || text[k] > '9') : text[k] != form[k])
-            return false;
-    return true;
+    fields.clear();
+    scratch.clear();
+    for (qsizetype k = 0; k <= line.size();) {
+        while (k < line.size() && line[k] == u' ')
+            ++k;
+        qsizetype end = k;
+        if (k < line.size() && line[k] == u'"') {
+            bool doubled = false;
+            for (end = k + 1; (end = line.indexOf(u'"', end)) >= 0 && end + 1 < line.size() && line[end + 1] == u'"'; end += 2)
+                doubled = true;
+            if (end < 0)
+                end = line.size();
+            const QStringView inside = line.sliced(k + 1, end - k - 1);
+            if (doubled) {
+                scratch << inside.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+                fields.push_back(scratch.back());
+            } else {
+                fields.push_back(inside);
+            }
+        }
+        const qsizetype separator = line.indexOf(u';', end);
+        if (end == k)
+            fields.push_back(line.sliced(k, (separator < 0 ? line.size() : separator) - k).trimmed());
+        if (separator < 0)
+            break;
+        k = separator + 1;
+    }
+}
+
+// The first groups of digits of a text: "06/12/2026 14:02" gives 6, 12, 2026, 14, 2.
+struct DigitGroups {
+    int values[8] = {};
+    int count = 0;
+};
+DigitGroups digitGroups(QStringView text)
+{
+    DigitGroups groups;
+    bool inGroup = false;
+    for (const QChar c : text) {
+        if (!c.isDigit()) {
+            inGroup = false;
+            continue;
+        }
+        if (!inGroup && groups.count == int(std::size(groups.values)))
+            break;
+        int& value = groups.values[inGroup ? groups.count - 1 : groups.count++];
+        value = value * 10 + c.digitValue();
+        inGroup = value < 100000;
+    }
+    return groups;
+}
+
+// Day first as the program writes it, or year first as some spreadsheets rewrite it; seconds
+// may be gone. A wall-clock time, as written: no zone is looked up for it.
+QDateTime journalDate(QStringView text)
+{
+    const DigitGroups groups = digitGroups(text);
+    const int* g = groups.values;
+    if (groups.count != 5 && groups.count != 6)
+        return {};
+    const bool yearFirst = text.size() > 4 && text[4] == u'-';
+    int year = yearFirst ? g[0] : g[2];
+    if (year < 100)
+        year += 2000;
+    const QDate date(year, g[1], yearFirst ? g[2] : g[0]);
+    const QTime time(g[3], g[4], g[5]);
+    return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
+}
+
+// A whole number, with or without its leading zeros; empty when the field is not one.
+QString journalNumber(QStringView text)
+{
+    const QStringView digits = text.sliced(text.startsWith(u'-') ? 1 : 0);
+    const bool whole = !digits.isEmpty() && digits.size() <= 18
+                       && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return whole ? text.toString() : QString();
 }
 
 } // namespace
 
-PrintedRuns Journal::printedRuns() const
+bool JournalEntry::knownOutcome() const
 {
-    PrintedRuns printed;
-    QFile file(m_path);
+    return outcome == complete || outcome == handed || outcome.startsWith(QStringLiteral("échec"))
+           || outcome.startsWith(QStringLiteral("arrêté"));
+}
+
+bool JournalEntry::numbersOnPaper() const
+{
+    if (kind != u"tirage" || !knownOutcome())
+        return false;
+    // A run that did not end counts when some of it may be on paper.
+    return outcome == complete || outcome == handed || outcome.contains(QStringLiteral("peut-être"));
+}
+
+JournalReading readJournal(const QString& path, const std::function<bool(const JournalEntry&)>& take)
+{
+    JournalReading reading;
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        printed.unreadable = file.exists();
-        return printed;
+        reading.failed = file.exists();
+        return reading;
     }
-    // Mapped rather than copied: a journal of years need not be held twice.
-    const qint64 size = file.size();
-    const uchar* mapped = size > 0 ? file.map(0, size) : nullptr;
-    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), qsizetype(size))
-                                    : file.readAll();
-    static const QByteArray complete = QStringLiteral("terminé").toUtf8(), handed = QStringLiteral("envoyé, non suivi").toUtf8(),
-                            failed = QStringLiteral("échec").toUtf8(), stopped = QStringLiteral("arrêté").toUtf8(),
-                            maybe = QStringLiteral("peut-être").toUtf8();
-    // Split by hand, without a string a line: a journal of years is read in a blink.
-    std::vector<QByteArrayView> fields;
-    bool header = true;
-    for (qsizetype start = 0; start < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line(bytes.constData() + start, end - start);
-        start = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (std::exchange(header, false) || line.trimmed().isEmpty())
-            continue;
-        fields.clear();
-        bool quoted = false;
-        qsizetype from = 0;
-        for (qsizetype k = 0; k <= line.size(); ++k) {
-            if (k == line.size() || (line[k] == ';' && !quoted)) {
-                fields.push_back(line.sliced(from, k - from));
-                from = k + 1;
-            } else if (line[k] == '"')
-                quoted = !quoted;
+    const QString text = decodeJournal(file.readAll());
+    std::vector<QStringView> lines;
+    for (const QStringView line : QStringView(text).tokenize(u'\n'))
+        if (!line.trimmed().isEmpty())
+            lines.push_back(line);
+
+    // Columns are found by their heading, wherever a sort left it, so that an added column
+    // moves nothing; a journal without one has the program's own order.
+    std::vector<QStringView> fields;
+    QStringList scratch, headings = header;
+    for (const QStringView line : lines) {
+        csvLine(line, fields, scratch);
+        if (std::find(fields.begin(), fields.end(), header[0]) != fields.end()
+            && std::find(fields.begin(), fields.end(), header[3]) != fields.end()) {
+            headings.clear();
+            for (const QStringView heading : fields)
+                headings << heading.toString();
+            break;
         }
-        const auto first = fields.size() >= 10 ? journalNumber(fields[3]) : std::nullopt;
-        const auto last = fields.size() >= 10 ? journalNumber(fields[4]) : std::nullopt;
-        if (!first || !last || !isJournalDate(fields[0])) {
-            ++printed.skipped;
+    }
+    std::array<qsizetype, 11> column;
+    for (int k = 0; k < 11; ++k)
+        column[k] = headings.indexOf(header[k]);
+    const auto field = [&](int k) { return column[k] >= 0 && column[k] < qsizetype(fields.size()) ? fields[column[k]] : QStringView(); };
+
+    for (const QStringView line : lines) {
+        csvLine(line, fields, scratch);
+        if (fields.size() == size_t(headings.size()) && std::equal(fields.begin(), fields.end(), headings.begin()))
             continue;
-        }
-        const QByteArrayView outcome = fields[9];
-        const bool ended = outcome.startsWith(failed) || outcome.startsWith(stopped);
-        if (!ended && outcome != complete && outcome != handed) {
-            ++printed.skipped;
+        JournalEntry e;
+        e.when = journalDate(field(0));
+        e.first = journalNumber(field(3));
+        e.last = journalNumber(field(4));
+        e.outcome = field(9).toString();
+        e.kind = field(1).toString();
+        if (!e.when.isValid() || e.kind.isEmpty() || e.first.isEmpty() || e.last.isEmpty() || !e.knownOutcome()) {
+            ++reading.unreadable;
             continue;
         }
-        // A run that did not end counts when some of it may be on paper.
-        const bool counts = !ended || outcome.indexOf(maybe) >= 0;
-        if (counts && fields[1] == "tirage" && *last >= *first)
-            printed.runs.push_back({*first, *last, QString::fromLatin1(fields[0]), QString::fromUtf8(outcome)});
+        e.output = field(2).toString();
+        e.booklets = field(5).toString();
+        e.folios = field(6).toString();
+        e.rows = field(7).toString();
+        const DigitGroups passes = digitGroups(field(8));
+        e.passPages = QList<int>(passes.values, passes.values + passes.count);
+        e.model = field(10).toString();
+        ++reading.taken;
+        if (!take(e)) {
+            reading.stopped = true;
+            break;
+        }
     }
-    return printed;
-}
-
-const PrintedRun* PrintedRuns::lastComplete() const
-{
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-        if (run->outcome == u"terminé")
-            return &*run;
-    return nullptr;
-}
-
-double PrintedRuns::highest() const
-{
-    double highest = 0;
-    for (const PrintedRun& run : runs)
-        highest = std::max(highest, run.last);
-    return highest;
-}
-
-QString Overlap::sentence() const
-{
-    const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
-    const QString when = latest.when.left(16).replace(u' ', QStringLiteral(" à "));
-    // A run that did not end is named by what it printed, not by its cause.
-    const QString how = QStringLiteral("tirage %1").arg(latest.outcome.section(QStringLiteral(" : "), 0, 0));
-    const bool sure = latest.outcome == u"terminé" || latest.outcome == u"envoyé, non suivi";
-    const QString already = sure ? QStringLiteral("déjà") : QStringLiteral("peut-être déjà");
-    const QString range = from == to ? QStringLiteral("Le numéro %1 a %2 été imprimé").arg(number(from), already)
-                                     : QStringLiteral("Les numéros %1 à %2 ont %3 été imprimés").arg(number(from), number(to), already);
-    return runs == 1 ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
-                     : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(runs).arg(when, how);
-}
-
-std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last)
-{
-    std::optional<Overlap> overlap;
-    for (const PrintedRun& run : printed.runs) {
-        const double from = std::max(first, run.first), to = std::min(last, run.last);
-        if (from > to)
-            continue;
-        if (!overlap)
-            overlap = Overlap{from, to, 0, run};
-        overlap->from = std::min(overlap->from, from);
-        overlap->to = std::max(overlap->to, to);
-        overlap->latest = run;
-        ++overlap->runs;
-    }
-    return overlap;
+    return reading;
 }
 
 } // namespace calvorigne

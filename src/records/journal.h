@@ -1,13 +1,14 @@
 // The run journal: one line for every run, reprint and test sheet, appended to
 // Calvorigne-journal.csv beside the settings file, so raffles can be accounted for. UTF-8 with
-// a header line and ';' between fields, as French spreadsheets read it.
+// a header line and ';' between fields, as French spreadsheets read it. It is written for
+// people, who may open, sort and save it: the program reads it back only once, to fill a new
+// record of runs, and so reads it as spreadsheets leave it.
 #pragma once
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <optional>
-#include <vector>
+#include <functional>
 
 namespace calvorigne {
 
@@ -20,38 +21,14 @@ struct JournalEntry {
     QList<int> passPages;    // pages of each pass
     QString outcome;         // terminé; échec au passage p (…) : cause
     QString model;           // the ticket model by its settings keys; empty for the default
+
+    // Whether the run's numbers are, or may be, on paper: a tirage that ended "terminé", was
+    // handed over whole without being followed ("envoyé, non suivi"), or did not end but may
+    // have printed some of its numbers.
+    bool numbersOnPaper() const;
+    // Whether the outcome is one the program writes.
+    bool knownOutcome() const;
 };
-
-// A run whose numbers exist on paper: a tirage that ended "terminé", or was handed over whole
-// without being followed ("envoyé, non suivi").
-struct PrintedRun {
-    double first = 0, last = 0;
-    QString when;    // as the journal has it: dd/MM/yyyy HH:mm:ss
-    QString outcome;
-};
-
-struct PrintedRuns {
-    std::vector<PrintedRun> runs; // in the journal's order
-    int skipped = 0;              // lines that could not be read
-    bool unreadable = false;      // the file is there but cannot be read
-
-    // The last run that ended "terminé".
-    const PrintedRun* lastComplete() const;
-    // The highest number printed; 0 when none was.
-    double highest() const;
-};
-
-// The numbers of a run that earlier runs printed: the stretch they share with it, how many
-// runs share any, and the latest of them.
-struct Overlap {
-    double from = 0, to = 0;
-    int runs = 0;
-    PrintedRun latest;
-
-    // « Les numéros 0001 à 0120 ont déjà été imprimés le 06/12/2026 à 14:02 (tirage terminé). »
-    QString sentence() const;
-};
-std::optional<Overlap> overlapWith(const PrintedRuns& printed, double first, double last);
 
 class Journal {
 public:
@@ -60,12 +37,22 @@ public:
     QString path() const { return m_path; }
     // Appends the line and flushes it; false, with the cause, when the file cannot be written.
     bool append(const JournalEntry& entry, QString* failure = nullptr) const;
-    // Every run that put its numbers on paper; a line that cannot be read is skipped.
-    PrintedRuns printedRuns() const;
 
 private:
     QString m_path;
 };
+
+// The lines of a journal as a spreadsheet may have saved it: UTF-8 or Windows-1252, with or
+// without the mark, fields quoted or not, dates with or without seconds, lines in any order,
+// the header anywhere or nowhere, columns added, numbers without their leading zeros.
+// Each run read is handed to take, in the file's order; take returns false to stop.
+struct JournalReading {
+    qsizetype taken = 0;
+    int unreadable = 0;   // lines that are not a run the program wrote
+    bool failed = false;  // the file is there but cannot be read
+    bool stopped = false; // take said to stop
+};
+JournalReading readJournal(const QString& path, const std::function<bool(const JournalEntry&)>& take);
 
 // A field of the journal's CSV: quoted, its quotes doubled, when it holds the separator or a
 // quote.

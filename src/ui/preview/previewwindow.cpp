@@ -136,9 +136,13 @@ void PreviewWindow::refresh()
     summary->setText(planSummary(m_plan));
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
-    if (m_plan.refusal.isEmpty() && m_plan.passes() > 0)
-        if (const auto overlap = overlapWith(m_window.printedRuns(), m_plan.first, m_plan.lastPrinted()))
+    if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
+        const RunRecord& record = m_window.runRecord();
+        if (!record.usable())
+            warned << QStringLiteral("Les numéros déjà imprimés ne sont pas vérifiés : le registre des tirages n'est pas disponible.");
+        else if (const auto overlap = record.overlap(m_plan.first, m_plan.lastPrinted()))
             warned << overlap->sentence();
+    }
     warnings->setText(warned.join(u'\n'));
     warnings->setVisible(!warned.isEmpty());
     printerLine->setText(printer.name().isEmpty()

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -79,12 +80,11 @@ public:
     void cmd_preview_Click();
     // Prints again the chosen sheets of the run the window shows, or its first sheet for a trial.
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
-    // The last complete run, from the journal, in the tooltip of "Premier numéro".
     // The tooltip of "Premier numéro": the last complete run, and whether the number shown
     // was printed already.
     void showLastRun();
-    // The runs the journal says were printed, read again when it changed.
-    const PrintedRuns& printedRuns();
+    // The record of runs, opened at the first need; its trouble is said once.
+    RunRecord& runRecord();
     void Command2_Click();
     void Lbl_Debut_DblClick();
     void Lbl_Debut_Change();
@@ -146,10 +146,9 @@ private:
     QString m_background;
     TicketModel m_ticketModel;
     QElapsedTimer m_sinceRepaint;
-    std::optional<PrintedRuns> m_printed;
-    std::pair<qint64, QDateTime> m_printedStamp;
-    PreviewWindow* m_preview = nullptr;
-    bool m_journalComplained = false; // the journal's trouble is said once a start // a child window, kept once opened
+    std::unique_ptr<RunRecord> m_record;
+    PreviewWindow* m_preview = nullptr; // a child window, kept once opened
+    bool m_recordComplained = false;    // a failed write is said once a start
 };
 
 } // namespace calvorigne

@@ -1,4 +1,4 @@
-// The window's print button and reprints, and what the window knows of past runs: the journal
+// The window's print button and reprints, and what the window knows of past runs: the record
 // that the series guard and the tooltip of "Premier numéro" read.
 #include "numero.h"
 
@@ -6,11 +6,11 @@
 #include "platform/dialogs.h"
 #include "print/printrun.h"
 #include "records/journal.h"
+#include "records/runrecord.h"
 #include "ui/preview/previewwindow.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 
 namespace calvorigne {
 
@@ -68,45 +68,35 @@ void Numero::print(const std::function<void(PrintRun&)>& what)
 {
     InputBlock block(this);
     const Journal journal(m_settingsPath);
-    PrintRun run(*this, m_printer, m_dialogs, &journal);
+    PrintRun run(*this, m_printer, m_dialogs, &journal, &runRecord());
     what(run);
-    // Printing goes on without the journal; the user hears of it once.
-    if (!run.journalFailure().isEmpty() && !m_journalComplained) {
-        m_journalComplained = true;
-        m_dialogs.message(run.journalFailure());
-    }
+    // Printing goes on without the journal or the record; the user hears of it once.
+    if (!run.recordFailure().isEmpty() && !std::exchange(m_recordComplained, true))
+        m_dialogs.message(run.recordFailure());
     showLastRun();
 }
 
-const PrintedRuns& Numero::printedRuns()
+RunRecord& Numero::runRecord()
 {
-    // Read again only when the file changed: the preview asks at every change of a value.
-    const Journal journal(m_settingsPath);
-    const QFileInfo file(journal.path());
-    const std::pair stamp(file.size(), file.lastModified());
-    if (!m_printed || stamp != m_printedStamp) {
-        m_printed = journal.printedRuns();
-        m_printedStamp = stamp;
+    if (!m_record) {
+        m_record = std::make_unique<RunRecord>(m_settingsPath);
+        if (!m_record->notice().isEmpty())
+            m_dialogs.message(m_record->notice());
     }
-    if (m_printed->unreadable && !m_journalComplained) {
-        m_journalComplained = true;
-        m_dialogs.message(QStringLiteral("Le journal des tirages « %1 » n'a pas pu être lu.")
-                              .arg(QDir::toNativeSeparators(journal.path())));
-    }
-    return *m_printed;
+    return *m_record;
 }
 
 void Numero::showLastRun()
 {
-    const PrintedRuns& printed = printedRuns();
+    RunRecord& record = runRecord();
     QStringList tip;
-    const auto day = [](const PrintedRun& run) { return run.when.left(10); };
-    if (const PrintedRun* last = printed.lastComplete())
+    const auto day = [](const PrintedRun& run) { return run.when.toString(QStringLiteral("dd/MM/yyyy")); };
+    if (const std::optional<PrintedRun> last = record.lastComplete())
         tip << QStringLiteral("Dernier tirage : %1 à %2, le %3")
                    .arg(padNumber(last->first, QStringLiteral("0000")), padNumber(last->last, QStringLiteral("0000")), day(*last));
     // Next year's first number should not be one already printed.
     const double shown = readNumber(Lbl_Debut->caption());
-    if (const std::optional<Overlap> printedBefore = overlapWith(printed, shown, shown))
+    if (const std::optional<Overlap> printedBefore = record.overlap(shown, shown))
         tip << QStringLiteral("%1 a déjà été imprimé le %2").arg(padNumber(shown, QStringLiteral("0000")), day(printedBefore->latest));
     Label4->setToolTip(tip.join(u'\n'));
     Lbl_Debut->setToolTip(tip.join(u'\n'));
