@@ -38,7 +38,7 @@ bool printedAsPlanned(const PrintPlan& plan, const RecordingPrinter& printer)
         for (const PlannedPage& page : document.pages) {
             Page p;
             for (const PlacedNumber& number : page.numbers)
-                p.push_back({number.text, number.left, number.top, number.size, number.rotation});
+                p.push_back({plan.text(number), number.left, number.top, plan.sizeOf(number), plan.rotationOf(number)});
             if (!p.empty())
                 d.push_back(p);
         }

@@ -79,10 +79,10 @@ struct Cells {
 
     QSizeF operator()(const PlacedNumber& number)
     {
-        auto found = known.find({number.text.size(), number.size});
+        const std::pair key(qsizetype(number.length), plan.sizeOf(number));
+        auto found = known.find(key);
         if (found == known.end())
-            found = known.emplace(std::pair(number.text.size(), number.size),
-                                  printer.cellSize(number.text, plan.fontName, number.size, plan.bold)).first;
+            found = known.emplace(key, printer.cellSize(plan.text(number), plan.fontName, key.second, plan.bold)).first;
         return found->second;
     }
 };
@@ -116,16 +116,14 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
                     // short last gathering still get theirs.
                     if (n > last)
                         break;
-                    const QString written = model.text(n);
+                    const auto length = std::int16_t(model.text(n).size());
                     // Each place of a gathering, stacked and cut, is one booklet.
-                    const int booklet = int((g - 1) * plan.places + k * plan.rows + i);
-                    planned.numbers.push_back({n, written, float(x), float(y), plan.size, 0, 0, k + 1, int(i), booklet});
-                    for (std::size_t s = 0; s < model.stubs.size(); ++s) {
-                        const StubPlace& stub = model.stubs[s];
-                        planned.numbers.push_back({n, written, float(x + stub.dx), float(y + stub.dy),
-                                                   stub.size.value_or(plan.size), stub.rotation, int(s) + 1, k + 1,
-                                                   int(i), booklet});
-                    }
+                    const auto booklet = std::int32_t((g - 1) * plan.places + k * plan.rows + i);
+                    const auto column = std::int16_t(k + 1), row = std::int16_t(i);
+                    planned.numbers.push_back({n, float(x), float(y), booklet, 0, column, row, length});
+                    for (std::size_t s = 0; s < model.stubs.size(); ++s)
+                        planned.numbers.push_back({n, float(x + model.stubs[s].dx), float(y + model.stubs[s].dy), booklet,
+                                                   std::int16_t(s + 1), column, row, length});
                     y += spacing;
                 }
                 if (n > last)
@@ -155,7 +153,7 @@ QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
     for (const PlannedDocument& document : plan.documents)
         for (const PlannedPage& page : document.pages)
             for (const PlacedNumber& number : page.numbers) {
-                if (sheet.contains(placedBox(number, cell(number))))
+                if (sheet.contains(plan.box(number, cell(number))))
                     continue;
                 if (number.copy > 0)
                     return QStringLiteral("La souche %1 du numéro %2 sortirait de la feuille : changez son décalage, sa "
@@ -187,12 +185,12 @@ QString overlapping(const PrintPlan& plan, const Printer& printer)
     for (const PlannedDocument& document : plan.documents)
         for (const PlannedPage& page : document.pages) {
             const std::vector<PlacedNumber>& on = page.numbers;
-            if (on.size() < 2 || !seen.insert({on.size(), on.front().text.size(), on.back().text.size()}).second)
+            if (on.size() < 2 || !seen.insert({on.size(), on.front().length, on.back().length}).second)
                 continue;
             std::vector<QRectF> boxes;
             std::vector<std::size_t> byTop(on.size());
             for (std::size_t k = 0; k < on.size(); ++k) {
-                boxes.push_back(placedBox(on[k], cell(on[k])));
+                boxes.push_back(plan.box(on[k], cell(on[k])));
                 byTop[k] = k;
             }
             std::sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return boxes[a].top() < boxes[b].top(); });
@@ -242,11 +240,21 @@ double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns)
     return std::max(0.5, std::floor(pitch * 2) / 2);
 }
 
-QRectF placedBox(const PlacedNumber& number, QSizeF cell)
+double PrintPlan::sizeOf(const PlacedNumber& number) const
+{
+    return number.copy > 0 ? model.stubs[std::size_t(number.copy - 1)].size.value_or(size) : size;
+}
+
+int PrintPlan::rotationOf(const PlacedNumber& number) const
+{
+    return number.copy > 0 ? model.stubs[std::size_t(number.copy - 1)].rotation : 0;
+}
+
+QRectF PrintPlan::box(const PlacedNumber& number, QSizeF cell) const
 {
     const double w = cell.width(), h = cell.height();
     const QPointF at(number.left, number.top);
-    switch (number.rotation) {
+    switch (rotationOf(number)) {
     case 90: return QRectF(at + QPointF(-h, 0), QSizeF(h, w));
     case 180: return QRectF(at + QPointF(-w, -h), cell);
     case 270: return QRectF(at + QPointF(0, -w), QSizeF(h, w));
@@ -289,7 +297,7 @@ QString PlannedDocument::afterText() const
 
 double PrintPlan::lastPrinted() const
 {
-    return readNumber(text(last));
+    return readNumber(calvorigne::text(last));
 }
 
 int PrintPlan::passes() const
@@ -414,7 +422,7 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
             QRectF above; // the number of the row above, in the same column
             bool aboveCounted = false;
             for (const PlacedNumber& number : page.numbers) {
-                const QRectF box = placedBox(number, cell(number));
+                const QRectF box = plan.box(number, cell(number));
                 if (!sheet.contains(box))
                     ++off;
                 else if (!printable.contains(box))

@@ -16,15 +16,15 @@ namespace calvorigne {
 class Printer;
 class TicketLayout;
 
+// One text of a page: a number or one of its stubs. Its text, size and turn are the plan's
+// (PrintPlan::text, sizeOf, rotationOf): the largest runs hold 300,000 of these.
 struct PlacedNumber {
     double value;
-    QString text;
-    float left, top; // mm from the top-left corner of the printable area, as the printer takes them
-    double size = 0;  // points
-    int rotation = 0; // degrees clockwise about the top-left corner
-    int copy = 0;     // 0 for the number, k for its stub k
-    int column = 1, row = 1;
-    int booklet = 0;  // the booklet it belongs to, from 1 across the run
+    float left, top;          // mm from the top-left corner of the printable area, as the printer takes them
+    std::int32_t booklet = 0; // the booklet it belongs to, from 1 across the run
+    std::int16_t copy = 0;    // 0 for the number, k for its stub k
+    std::int16_t column = 1, row = 1;
+    std::int16_t length = 0;  // of its text, in characters
 };
 
 struct PlannedPage {
@@ -67,12 +67,16 @@ struct PrintPlan {
 
     // The documents that print something.
     int passes() const;
+    // What a placed number prints: its text, its size in points, and its turn in degrees
+    // clockwise about its top-left corner.
+    QString text(const PlacedNumber& number) const { return model.text(number.value); }
+    double sizeOf(const PlacedNumber& number) const;
+    int rotationOf(const PlacedNumber& number) const;
+    // Where it stands on the paper, its character cell turned with it.
+    QRectF box(const PlacedNumber& number, QSizeF cell) const;
     // The last number as the window shows it, padded to a whole number: the last one printed.
     double lastPrinted() const;
 };
-
-// Where a placed text stands on the paper, its character cell turned with it.
-QRectF placedBox(const PlacedNumber& number, QSizeF cell);
 
 // A pitch for that many columns that fits the sheet, for a model that has none yet.
 double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns);

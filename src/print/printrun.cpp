@@ -178,7 +178,7 @@ void PrintRun::run()
         if (document.pass > 0)
             m_entry.passPages << document.sheets();
 
-    if (!printDocuments(plan.documents, true)) {
+    if (!printDocuments(plan, plan.documents, true)) {
         // A run that did not end leaves the window as if it had not been started.
         write(Field::Last, lastBefore);
         write(Field::Page, pageBefore);
@@ -267,7 +267,7 @@ void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSh
     m_entry.first = firsts.join(QStringLiteral(", "));
     m_entry.last = lasts.join(QStringLiteral(", "));
 
-    if (!printDocuments(documents, false))
+    if (!printDocuments(plan, documents, false))
         return;
     m_dialogs.setBusy(false);
     const QStringList files = finishEntry(endOutcome());
@@ -319,7 +319,7 @@ struct Stopped {};
 
 } // namespace
 
-bool PrintRun::printDocuments(const std::vector<PlannedDocument>& documents, bool ownRun)
+bool PrintRun::printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun)
 {
     struct RunOfPrinter {
         Printer& printer;
@@ -335,7 +335,7 @@ bool PrintRun::printDocuments(const std::vector<PlannedDocument>& documents, boo
     try {
         setUpPrinter();
         for (const PlannedDocument& document : documents)
-            printDocument(document, ownRun);
+            printDocument(plan, document, ownRun);
         return true;
     } catch (const PrinterError& error) {
         failure = error.cause();
@@ -417,7 +417,7 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     return files;
 }
 
-void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
+void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document, bool ownRun)
 {
     // Printed last page first when the printer is set so, for the way the stack comes out.
     const bool reversed = m_printer.lastPageFirst();
@@ -431,14 +431,19 @@ void PrintRun::printDocument(const PlannedDocument& document, bool ownRun)
         const PlannedPage& page = document.pages[std::size_t(reversed ? count - 1 - k : k)];
         if (!(reversed && page.numbers.empty())) {
             ++m_passPage;
+            // A number's stubs follow it and print its text again.
+            std::optional<double> written;
+            QString text;
             for (const PlacedNumber& number : page.numbers) {
                 // Stubs may have a size and a turn of their own.
-                if (number.size != m_size)
-                    m_printer.setFontSize(m_size = number.size);
-                if (number.rotation != m_rotation)
-                    m_printer.setRotation(m_rotation = number.rotation);
+                if (const double size = plan.sizeOf(number); size != m_size)
+                    m_printer.setFontSize(m_size = size);
+                if (const int rotation = plan.rotationOf(number); rotation != m_rotation)
+                    m_printer.setRotation(m_rotation = rotation);
+                if (written != number.value)
+                    text = plan.text(number), written = number.value;
                 m_printer.setPosition(number.left, number.top);
-                m_printer.printText(number.text);
+                m_printer.printText(text);
             }
             m_printer.newPage();
             const int done = std::min(m_passPage, m_passPages);

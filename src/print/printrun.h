@@ -48,8 +48,8 @@ private:
     void refuse(const QString& text);
     // Asks before numbers printed by an earlier run are printed again; false to print nothing.
     bool printsNewNumbers(const PrintPlan& plan);
-    bool printDocuments(const std::vector<PlannedDocument>& documents, bool ownRun);
-    void printDocument(const PlannedDocument& document, bool ownRun);
+    bool printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun);
+    void printDocument(const PrintPlan& plan, const PlannedDocument& document, bool ownRun);
     void startEntry(const PrintPlan& plan, const QString& kind);
     QStringList finishEntry(const QString& outcome);
     // terminé, or envoyé, non suivi when the user stopped following a pass.

@@ -266,7 +266,8 @@ void PageView::drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner)
     painter.scale(s / numbers.dotsPerMillimetre(), s / numbers.dotsPerMillimetre());
     const PlannedPage& planned = m_plan->documents[std::size_t(sheet.document)].pages[std::size_t(sheet.page)];
     for (const PlacedNumber& number : planned.numbers)
-        numbers.draw(painter, number.text, QPointF(number.left, number.top), number.size, number.rotation);
+        numbers.draw(painter, m_plan->text(number), QPointF(number.left, number.top), m_plan->sizeOf(number),
+                     m_plan->rotationOf(number));
     painter.restore();
 }
 
