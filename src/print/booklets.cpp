@@ -51,7 +51,7 @@ BookletList bookletList(const PrintPlan& plan)
                     list.lines.resize(at + 1);
                 BookletLine& line = list.lines[at];
                 if (line.number == 0) {
-                    line = {int(at) + 1, placed.value, placed.value, document.pass, sheet, sheet, placed.row, placed.column};
+                    line = {int(at) + 1, placed.value, placed.value, document.pass, sheet, sheet, int(placed.row), int(placed.column)};
                     continue;
                 }
                 line.first = std::min(line.first, placed.value);

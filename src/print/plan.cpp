@@ -116,14 +116,14 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
                     // short last gathering still get theirs.
                     if (n > last)
                         break;
-                    const auto length = std::int16_t(model.text(n).size());
+                    const auto length = std::uint32_t(model.text(n).size());
                     // Each place of a gathering, stacked and cut, is one booklet.
-                    const auto booklet = std::int32_t((g - 1) * plan.places + k * plan.rows + i);
-                    const auto column = std::int16_t(k + 1), row = std::int16_t(i);
-                    planned.numbers.push_back({n, float(x), float(y), booklet, 0, column, row, length});
-                    for (std::size_t s = 0; s < model.stubs.size(); ++s)
+                    const auto booklet = std::uint32_t((g - 1) * plan.places + k * plan.rows + i);
+                    const auto column = std::uint32_t(k + 1), row = std::uint32_t(i);
+                    planned.numbers.push_back({n, float(x), float(y), booklet, 0, column, length, row});
+                    for (std::uint32_t s = 0; s < model.stubs.size(); ++s)
                         planned.numbers.push_back({n, float(x + model.stubs[s].dx), float(y + model.stubs[s].dy), booklet,
-                                                   std::int16_t(s + 1), column, row, length});
+                                                   s + 1, column, length, row});
                     y += spacing;
                 }
                 if (n > last)

@@ -20,12 +20,15 @@ class TicketLayout;
 // (PrintPlan::text, sizeOf, rotationOf): the largest runs hold 300,000 of these.
 struct PlacedNumber {
     double value;
-    float left, top;          // mm from the top-left corner of the printable area, as the printer takes them
-    std::int32_t booklet = 0; // the booklet it belongs to, from 1 across the run
-    std::int16_t copy = 0;    // 0 for the number, k for its stub k
-    std::int16_t column = 1, row = 1;
-    std::int16_t length = 0;  // of its text, in characters
+    float left, top;           // mm from the top-left corner of the printable area, as the printer takes them
+    std::uint32_t booklet = 0; // the booklet it belongs to, from 1 across the run
+    // Held to the model's limits: stubs, columns, text length (prefix and digits).
+    std::uint32_t copy : 2;    // 0 for the number, k for its stub k
+    std::uint32_t column : 4;
+    std::uint32_t length : 6;  // of its text, in characters
+    std::uint32_t row : 20;
 };
+static_assert(TicketModel::maxStubs < 4 && TicketModel::maxColumns < 16 && TicketModel::maxPrefix + 20 < 64);
 
 struct PlannedPage {
     // Each number followed by its stubs, column after column; empty for the spare pages of a
