@@ -495,7 +495,7 @@ private slots:
         Numero& w = f.start();
         QCOMPARE(f.dialogs.messages.size(), 1);
         QVERIFY2(f.dialogs.messages[0].startsWith("Le registre des tirages « " + QDir::toNativeSeparators(record)
-                                                  + " » est endommagé ("),
+                                                  + " » est endommagé. Il a été mis de côté sous le nom « "),
                  qPrintable(f.dialogs.messages[0]));
         QVERIFY(f.dialogs.messages[0].endsWith("Calvorigne continue sans vérifier les numéros déjà imprimés."));
         const QStringList aside = QDir(f.dir.path()).entryList({"Calvorigne-tirages endommagé *.sqlite"});

@@ -112,7 +112,7 @@ void RunRecord::open()
         return;
     }
     if (!checked || query.value(0).toString() != u"ok")
-        return putAside(checked ? query.value(0).toString() : cause(query.lastError()));
+        return putAside();
     query.finish();
     // Another program starting at the same time waits here, then finds the table made.
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))
@@ -167,7 +167,7 @@ bool RunRecord::create(QString* failure)
     return true;
 }
 
-void RunRecord::putAside(const QString& why)
+void RunRecord::putAside()
 {
     QSqlDatabase::database(m_connection, false).close();
     const QFileInfo file(m_path);
@@ -180,11 +180,11 @@ void RunRecord::putAside(const QString& why)
     for (const QString& side : {QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")})
         if (moved && QFile::exists(m_path + side))
             moved = QFile::rename(m_path + side, aside + side);
-    m_notice = moved ? QStringLiteral("Le registre des tirages « %1 » est endommagé (%2). Il a été mis de côté sous le nom « %3 » ; "
-                                      "au prochain démarrage, un nouveau registre sera fait à partir du journal des tirages. %4")
-                           .arg(QDir::toNativeSeparators(m_path), why, QFileInfo(aside).fileName(), unguarded)
-                     : QStringLiteral("Le registre des tirages « %1 » est endommagé (%2) et n'a pas pu être mis de côté. %3")
-                           .arg(QDir::toNativeSeparators(m_path), why, unguarded);
+    m_notice = moved ? QStringLiteral("Le registre des tirages « %1 » est endommagé. Il a été mis de côté sous le nom « %2 » ; "
+                                      "au prochain démarrage, un nouveau registre sera fait à partir du journal des tirages. %3")
+                           .arg(QDir::toNativeSeparators(m_path), QFileInfo(aside).fileName(), unguarded)
+                     : QStringLiteral("Le registre des tirages « %1 » est endommagé et n'a pas pu être mis de côté. %2")
+                           .arg(QDir::toNativeSeparators(m_path), unguarded);
 }
 
 bool RunRecord::add(const JournalEntry& entry, QString* failure)

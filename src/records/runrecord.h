@@ -58,7 +58,7 @@ public:
 private:
     void open();
     bool create(QString* failure);
-    void putAside(const QString& cause);
+    void putAside();
 
     QString m_path;
     QString m_journalPath;
