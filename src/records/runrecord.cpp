@@ -151,7 +151,10 @@ bool RunRecord::create(QString* failure)
            && query.exec(QStringLiteral("CREATE INDEX runs_on_paper ON runs (on_paper, last, first, at)"))
            && query.exec(QStringLiteral("CREATE INDEX runs_by_date ON runs (at)"));
     if (journal.failed) {
-        *failure = QStringLiteral("le journal des tirages « %1 » n'a pas pu être lu").arg(QDir::toNativeSeparators(m_journalPath));
+        // Most often a spreadsheet holds it open; the next start takes it in.
+        *failure = QStringLiteral("le journal des tirages « %1 » n'a pas pu être lu (s'il est ouvert dans un tableur, "
+                                  "fermez-le, puis relancez Calvorigne)")
+                       .arg(QDir::toNativeSeparators(m_journalPath));
         return false;
     }
     if (!done) {
