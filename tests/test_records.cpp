@@ -5,6 +5,7 @@
 #include "records/runrecord.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -114,6 +115,28 @@ private slots:
                      qPrintable(QString("writer %1: %2 said, %3 found").arg(writer).arg(count).arg(runs.size())));
             QVERIFY(runs.empty() || (*runs.begin() == 0 && *runs.rbegin() == int(runs.size()) - 1));
         }
+    }
+
+    // A journal that cannot be read at the first start leaves no record behind, so the next
+    // start takes it in.
+    void aJournalThatCannotBeReadIsTakenInAtTheNextStart()
+    {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath("Calvorigne-journal.csv");
+        QVERIFY(QDir().mkdir(journal));
+        {
+            RunRecord record(dir.filePath("Calvorigne.ini"));
+            QVERIFY(!record.usable() && !record.overlap(1, 1));
+            QVERIFY2(record.notice().contains("n'a pas pu être créé : le journal des tirages « "
+                                              + QDir::toNativeSeparators(journal) + " » n'a pas pu être lu"),
+                     qPrintable(record.notice()));
+        }
+        QVERIFY(QDir().rmdir(journal));
+        writeBytes(journal, "Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;Numéros par "
+                            "page;Pages par passage;Résultat\r\n06/12/2026 14:02:00;tirage;Test;0001;0120;120;1;3;"
+                            "20 + 20;terminé\r\n");
+        RunRecord record(dir.filePath("Calvorigne.ini"));
+        QVERIFY(record.usable() && record.highest() == 120);
     }
 
     // A journal of 100,000 lines is taken in under 2 s, and the guard reads the record under
