@@ -46,11 +46,8 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
     bool unended = false;
     if (!fresh && file.seek(file.size() - 1))
         unended = file.read(1) != "\n";
-    QStringList pages;
-    for (const int count : e.passPages)
-        pages << QString::number(count);
     const QStringList fields = {e.when.toString(dateForm), e.kind, e.output, e.first, e.last, e.booklets,
-                                e.folios, e.rows, pages.join(QStringLiteral(" + ")), e.outcome};
+                                e.folios, e.rows, e.passPagesText(), e.outcome};
     // Only a run with a ticket model of its own says it, so older journals keep their shape.
     QStringList all = fields;
     if (!e.model.isEmpty())
@@ -70,8 +67,6 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
 }
 
 namespace {
-
-const QString complete = QStringLiteral("terminé"), handed = QStringLiteral("envoyé, non suivi");
 
 // Windows-1252's letters where Latin-1 has control codes: what a French spreadsheet writes for
 // €, œ, ’, « … ». Undefined codes stay as Latin-1 reads them.
@@ -179,18 +174,28 @@ QString journalNumber(QStringView text)
 
 } // namespace
 
+bool printedWhole(const QString& outcome)
+{
+    return outcome == u"terminé" || outcome == u"envoyé, non suivi";
+}
+
 bool JournalEntry::knownOutcome() const
 {
-    return outcome == complete || outcome == handed || outcome.startsWith(QStringLiteral("échec"))
-           || outcome.startsWith(QStringLiteral("arrêté"));
+    return printedWhole(outcome) || outcome.startsWith(QStringLiteral("échec")) || outcome.startsWith(QStringLiteral("arrêté"));
 }
 
 bool JournalEntry::numbersOnPaper() const
 {
-    if (kind != u"tirage" || !knownOutcome())
-        return false;
     // A run that did not end counts when some of it may be on paper.
-    return outcome == complete || outcome == handed || outcome.contains(QStringLiteral("peut-être"));
+    return kind == u"tirage" && knownOutcome() && (printedWhole(outcome) || outcome.contains(QStringLiteral("peut-être")));
+}
+
+QString JournalEntry::passPagesText() const
+{
+    QStringList pages;
+    for (const int count : passPages)
+        pages << QString::number(count);
+    return pages.join(QStringLiteral(" + "));
 }
 
 JournalReading readJournal(const QString& path, const std::function<bool(const JournalEntry&)>& take)

@@ -28,7 +28,13 @@ struct JournalEntry {
     bool numbersOnPaper() const;
     // Whether the outcome is one the program writes.
     bool knownOutcome() const;
+    // The pages of each pass as the journal and the record write them: "20 + 20".
+    QString passPagesText() const;
 };
+
+// Whether a run with this outcome surely put all its numbers on paper: "terminé", or handed over
+// whole ("envoyé, non suivi").
+bool printedWhole(const QString& outcome);
 
 class Journal {
 public:

@@ -50,9 +50,6 @@ QDateTime fromStamp(qint64 s)
 
 bool insert(QSqlQuery& query, const JournalEntry& e)
 {
-    QStringList pages;
-    for (const int count : e.passPages)
-        pages << QString::number(count);
     const qint64 first = e.first.toLongLong(), last = e.last.toLongLong();
     query.addBindValue(stamp(e.when));
     query.addBindValue(e.kind);
@@ -62,7 +59,7 @@ bool insert(QSqlQuery& query, const JournalEntry& e)
     query.addBindValue(e.booklets);
     query.addBindValue(e.folios);
     query.addBindValue(e.rows);
-    query.addBindValue(pages.join(QStringLiteral(" + ")));
+    query.addBindValue(e.passPagesText());
     query.addBindValue(e.outcome);
     query.addBindValue(e.model);
     query.addBindValue(e.numbersOnPaper() && last >= first ? 1 : 0);
@@ -86,8 +83,7 @@ QString Overlap::sentence() const
     const QString when = latest.when.toString(QStringLiteral("dd/MM/yyyy à HH:mm"));
     // A run that did not end is named by what it printed, not by its cause.
     const QString how = QStringLiteral("tirage %1").arg(latest.outcome.section(QStringLiteral(" : "), 0, 0));
-    const bool sure = latest.outcome == u"terminé" || latest.outcome == u"envoyé, non suivi";
-    const QString already = sure ? QStringLiteral("déjà") : QStringLiteral("peut-être déjà");
+    const QString already = printedWhole(latest.outcome) ? QStringLiteral("déjà") : QStringLiteral("peut-être déjà");
     const QString range = from == to ? QStringLiteral("Le numéro %1 a %2 été imprimé").arg(number(from), already)
                                      : QStringLiteral("Les numéros %1 à %2 ont %3 été imprimés").arg(number(from), number(to), already);
     return runs == 1 ? QStringLiteral("%1 le %2 (%3).").arg(range, when, how)
