@@ -335,7 +335,7 @@ bool PrintRun::printDocuments(const PrintPlan& plan, const std::vector<PlannedDo
     try {
         setUpPrinter();
         for (const PlannedDocument& document : documents)
-            printDocument(plan, document, ownRun);
+            printDocument(plan, document);
         return true;
     } catch (const PrinterError& error) {
         failure = error.cause();
@@ -417,7 +417,7 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     return files;
 }
 
-void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document, bool ownRun)
+void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document)
 {
     // Printed last page first when the printer is set so, for the way the stack comes out.
     const bool reversed = m_printer.lastPageFirst();
@@ -440,8 +440,10 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
                     m_printer.setFontSize(m_size = size);
                 if (const int rotation = plan.rotationOf(number); rotation != m_rotation)
                     m_printer.setRotation(m_rotation = rotation);
-                if (written != number.value)
-                    text = plan.text(number), written = number.value;
+                if (written != number.value) {
+                    text = plan.text(number);
+                    written = number.value;
+                }
                 m_printer.setPosition(number.left, number.top);
                 m_printer.printText(text);
             }
@@ -451,7 +453,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
                                     done, m_passPages))
                 throw Stopped();
         }
-        if (ownRun)
+        if (m_ownRun)
             write(Field::Page, plainNumber(read(Field::Page) + 1));
     }
     if (m_passNumbers.count == 0) // nothing to print, nothing to follow
@@ -464,7 +466,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
     if (document.after == PlannedDocument::Turn && !m_note.isEmpty())
         m_note += QStringLiteral("\nNe retournez le paquet qu'une fois toutes ses feuilles sorties.");
     m_dialogs.message(withNote(document.afterText()));
-    if (document.after == PlannedDocument::Turn && ownRun)
+    if (document.after == PlannedDocument::Turn && m_ownRun)
         write(Field::Page, QStringLiteral("0"));
 }
 

@@ -49,7 +49,7 @@ private:
     // Asks before numbers printed by an earlier run are printed again; false to print nothing.
     bool printsNewNumbers(const PrintPlan& plan);
     bool printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun);
-    void printDocument(const PrintPlan& plan, const PlannedDocument& document, bool ownRun);
+    void printDocument(const PrintPlan& plan, const PlannedDocument& document);
     void startEntry(const PrintPlan& plan, const QString& kind);
     QStringList finishEntry(const QString& outcome);
     // terminé, or envoyé, non suivi when the user stopped following a pass.
