@@ -136,6 +136,10 @@ public:
     std::deque<bool> answers;                  // to questions
     std::deque<int> choices;                   // to messages with buttons of their own
     std::deque<std::optional<QString>> inputs; // to text prompts
+    // To questions answered by a picture: the index, or nothing for « Je ne sais pas »; a
+    // function answers from what was printed.
+    std::deque<std::function<std::optional<int>()>> pictures;
+    QStringList pictureQuestions;
     QStringList messages, questions, prompts, waits;
     std::function<void()> whileMessageShown;
     std::function<bool(const QString&)> whileWaiting; // false stops the waiting
@@ -163,6 +167,15 @@ public:
         buttonsShown = buttons;
         message(text);
         return next(choices, safe);
+    }
+    std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) override
+    {
+        pictureQuestions << question;
+        for (const Picture& answer : answers)
+            if (answer.image.isNull() || answer.caption.isEmpty())
+                return std::nullopt;
+        const auto answer = next(pictures, std::function<std::optional<int>()>());
+        return answer ? answer() : std::nullopt;
     }
     std::optional<QString> textInput(const QString& prompt) override
     {

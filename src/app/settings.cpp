@@ -143,15 +143,9 @@ QString defaultSettingsPath()
 #endif
 }
 
-static QString readPath(const QString& settingsPath)
-{
-    const QString copy = virtualStoreCopy(settingsPath);
-    return !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
-}
-
 QString unreadableSettingsFile(const QString& settingsPath)
 {
-    const QString path = readPath(settingsPath);
+    const QString path = settingsInUse(settingsPath);
     if (!QFileInfo::exists(path))
         return {};
     QFile file(path);
@@ -160,7 +154,7 @@ QString unreadableSettingsFile(const QString& settingsPath)
 
 StoredSettings readSettings(const QString& settingsPath)
 {
-    const QString path = readPath(settingsPath);
+    const QString path = settingsInUse(settingsPath);
     StoredSettings s;
     s.fontName = readKey(path, "Font", "Name", 40);
     s.size = readKey(path, "Font", "Size", 3);
@@ -197,15 +191,11 @@ QString numberForm(const QString& caption)
 bool writeSettings(const QString& path, const SavedSettings& values, QString* failure)
 {
     QString cause;
-    const QString copy = virtualStoreCopy(path);
-    bool saved = saveOnCopy(copy.isEmpty() || !QFileInfo::exists(copy) ? path : copy, values, cause);
-    if (!saved && !copy.isEmpty() && !QFileInfo::exists(copy)) {
-        // Refused, as C:\Windows is to a user who is not an administrator: the user's own copy
-        // takes over, starting from what the file held, so no line of it is lost.
-        QDir().mkpath(QFileInfo(copy).absolutePath());
-        if (QFile::copy(path, copy))
-            QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::WriteUser);
-        saved = saveOnCopy(copy, values, cause);
+    bool saved = saveOnCopy(settingsInUse(path), values, cause);
+    // Refused, as C:\Windows is to a user who is not an administrator.
+    if (!saved) {
+        if (const QString taken = takeOverSettings(path); !taken.isEmpty())
+            saved = saveOnCopy(taken, values, cause);
     }
     if (!saved && failure)
         *failure = cause;

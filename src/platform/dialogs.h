@@ -2,9 +2,11 @@
 // the printer dialog and the busy pointer. The real one is QtDialogs; tests script answers.
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace calvorigne {
 
@@ -19,6 +21,13 @@ public:
     // A message with buttons of its own; the index of the one chosen. Escape or closing the
     // box gives the safe one, the choice that loses nothing.
     virtual int choice(const QString& text, const QStringList& buttons, int safe, int preferred = 0) = 0;
+    // A question answered by clicking a picture with its caption, or « Je ne sais pas »: the
+    // index of the picture, nothing for « Je ne sais pas » or a closed box.
+    struct Picture {
+        QImage image;
+        QString caption;
+    };
+    virtual std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
     // A small window saying what the run waits for, with a button to stop waiting; it stays

@@ -85,6 +85,23 @@ QString virtualStoreCopy(const QString& path)
     return {};
 }
 
+QString settingsInUse(const QString& settingsPath)
+{
+    const QString copy = virtualStoreCopy(settingsPath);
+    return !copy.isEmpty() && QFileInfo::exists(copy) ? copy : settingsPath;
+}
+
+QString takeOverSettings(const QString& settingsPath)
+{
+    const QString copy = virtualStoreCopy(settingsPath);
+    if (copy.isEmpty() || QFileInfo::exists(copy))
+        return {};
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    if (QFile::copy(settingsPath, copy))
+        QFile::setPermissions(copy, QFile::permissions(copy) | QFile::WriteOwner | QFile::WriteUser);
+    return copy;
+}
+
 QString besideSettings(const QString& settingsPath, const QString& name)
 {
     // A protected folder is written through its VirtualStore copy, as Windows does for us.

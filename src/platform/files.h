@@ -19,6 +19,14 @@ QString nextFreeName(const QString& wanted);
 // VirtualStore; empty where the path is not virtualised.
 QString virtualStoreCopy(const QString& path);
 
+// The settings file the program reads: the user's VirtualStore copy once there is one.
+QString settingsInUse(const QString& settingsPath);
+
+// When Windows refuses a write to a settings file in a protected folder, the user's own copy
+// takes over, starting from what the file held so that no line of it is lost: that copy,
+// made now; empty where there is none to make.
+QString takeOverSettings(const QString& settingsPath);
+
 // A file of the program's own beside the settings file, where the user may write.
 QString besideSettings(const QString& settingsPath, const QString& name);
 

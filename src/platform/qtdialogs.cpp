@@ -3,13 +3,18 @@
 #include "platform/qtprinter.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace calvorigne {
@@ -48,6 +53,37 @@ int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe,
     box.exec();
     const qsizetype chosen = added.indexOf(box.clickedButton());
     return chosen < 0 ? safe : int(chosen);
+}
+
+std::optional<int> QtDialogs::pictureChoice(const QString& question, const std::vector<Picture>& answers)
+{
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* text = new QLabel(question, &dialog);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    auto* row = new QHBoxLayout;
+    std::optional<int> chosen;
+    for (std::size_t k = 0; k < answers.size(); ++k) {
+        auto* button = new QToolButton(&dialog);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setIcon(QPixmap::fromImage(answers[k].image));
+        button->setIconSize(answers[k].image.size());
+        button->setText(answers[k].caption);
+        button->setAutoRaise(false);
+        QObject::connect(button, &QToolButton::clicked, &dialog, [&dialog, &chosen, k] {
+            chosen = int(k);
+            dialog.accept();
+        });
+        row->addWidget(button);
+    }
+    layout->addLayout(row);
+    auto* unknown = new QPushButton(QStringLiteral("Je ne sais pas"), &dialog);
+    QObject::connect(unknown, &QPushButton::clicked, &dialog, &QDialog::reject);
+    layout->addWidget(unknown, 0, Qt::AlignRight);
+    dialog.exec();
+    return chosen;
 }
 
 std::optional<QString> QtDialogs::textInput(const QString& prompt)

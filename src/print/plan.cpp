@@ -266,7 +266,7 @@ int PlannedDocument::sheets() const
 {
     int sheets = 0;
     for (int k = 0; k < int(pages.size()); ++k)
-        if (!pages[k].numbers.empty())
+        if (!pages[k].blank())
             sheets = k + 1;
     return sheets;
 }

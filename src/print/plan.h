@@ -30,10 +30,20 @@ struct PlacedNumber {
 };
 static_assert(TicketModel::maxStubs < 4 && TicketModel::maxColumns < 16 && TicketModel::maxPrefix + 20 < 64);
 
+// A text of a page that is no ticket number: the marks of a test on plain paper.
+struct PlacedText {
+    QString text;
+    float left, top; // as a number's
+    float size;      // points
+};
+
 struct PlannedPage {
     // Each number followed by its stubs, column after column; empty for the spare pages of a
     // short last gathering.
     std::vector<PlacedNumber> numbers;
+    std::vector<PlacedText> marks; // printed after the numbers, upright
+
+    bool blank() const { return numbers.empty() && marks.empty(); }
 };
 
 struct PlannedDocument {
@@ -43,7 +53,7 @@ struct PlannedDocument {
     After after = Nothing;
     int pass = 0; // from 1 among the documents that print something; 0 for one that prints nothing
 
-    // The pages that take a sheet: a document ends with its last number.
+    // The pages that take a sheet: a document ends with its last printed page.
     int sheets() const;
     // What the run says after it: the turn prompt, "Fin du tirage.", or nothing.
     QString afterText() const;

@@ -51,6 +51,8 @@ void PrintRun::refuse(const QString& text)
 
 QString PrintRun::passNumbers() const
 {
+    if (m_passNumbers.count == 0)
+        return QStringLiteral("Le passage %1").arg(m_pass);
     return QStringLiteral("Le passage %1 (numéros %2 à %3)")
         .arg(m_pass)
         .arg(padNumber(m_passNumbers.first, QStringLiteral("0000")), padNumber(m_passNumbers.last, QStringLiteral("0000")));
@@ -334,8 +336,8 @@ bool PrintRun::printDocuments(const PrintPlan& plan, const std::vector<PlannedDo
     std::optional<QString> failure; // nothing when the user stopped the run
     try {
         setUpPrinter();
-        for (const PlannedDocument& document : documents)
-            printDocument(plan, document);
+        for (std::size_t d = 0; d < documents.size(); ++d)
+            printDocument(plan, documents[d], d + 1 < documents.size() ? &documents[d + 1] : nullptr);
         return true;
     } catch (const PrinterError& error) {
         failure = error.cause();
@@ -404,6 +406,8 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     m_entry.output = !files.isEmpty()             ? files.join(QStringLiteral(", "))
                      : m_printer.writesFiles() ? QStringLiteral("aucun fichier écrit")
                                                : m_printer.name();
+    if (m_path)
+        m_entry.output += QStringLiteral(" (%1)").arg(pathWords(*m_path));
     m_entry.outcome = outcome;
     QString failure;
     if (m_record && m_journalled && !m_record->add(m_entry, &failure))
@@ -417,10 +421,72 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     return files;
 }
 
-void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document)
+void PrintRun::printMarks(const PlannedPage& page)
 {
-    // Printed last page first when the printer is set so, for the way the stack comes out.
-    const bool reversed = m_printer.lastPageFirst();
+    if (page.marks.empty())
+        return;
+    if (m_rotation != 0)
+        m_printer.setRotation(m_rotation = 0);
+    m_printer.setFontName(QStringLiteral("Arial"));
+    for (const PlacedText& mark : page.marks) {
+        if (mark.size != m_size)
+            m_printer.setFontSize(m_size = mark.size);
+        m_printer.setPosition(mark.left, mark.top);
+        m_printer.printText(mark.text);
+    }
+    m_printer.setFontName(m_layout.fontName());
+}
+
+bool PrintRun::stackTest(const PaperPath& held)
+{
+    m_dialogs.setBusy(true);
+    m_path = held;
+    std::vector<PlannedDocument> documents(2);
+    for (int pass = 1; pass <= 2; ++pass) {
+        PlannedDocument& document = documents[std::size_t(pass - 1)];
+        document.pass = pass;
+        document.after = pass == 1 ? PlannedDocument::Turn : PlannedDocument::Nothing;
+        // Pass 2 at the right of the page's top: once the sheet is turned end for end, at the
+        // sheet's other end; clear of pass 1 whatever the path did.
+        const float left = pass == 1 ? 15 : 110;
+        for (int sheet = 1; sheet <= 3; ++sheet) {
+            PlannedPage& page = document.pages.emplace_back();
+            page.marks = {{QString::number(sheet), left, 10, 96}, {QStringLiteral("passage %1").arg(pass), left, 50, 24}};
+            if (pass == 1)
+                page.marks.push_back({QStringLiteral("\u2191"), left + 40, 10, 96});
+        }
+    }
+    m_entry = JournalEntry();
+    m_journalled = true;
+    m_entry.when = QDateTime::currentDateTime();
+    m_entry.kind = QStringLiteral("essai de retournement");
+    m_entry.passPages = {3, 3};
+    if (!printDocuments(PrintPlan(), documents, false))
+        return false;
+    m_dialogs.setBusy(false);
+    finishEntry(endOutcome());
+    return true;
+}
+
+QString PrintRun::afterText(const PlannedDocument& document, const PlannedDocument* next) const
+{
+    QString text = document.afterText();
+    if (document.after != PlannedDocument::Turn || !m_path)
+        return text;
+    // Sheets that pass 2 leaves blank would take its first pages, fed first.
+    if (const int spare = document.sheets() - (next ? next->sheets() : 0); spare > 0)
+        text += QStringLiteral("\nMettez de côté %1 : le passage suivant n'en imprime que %2.")
+                    .arg(spare > 1 ? QStringLiteral("les %1 dernières feuilles sorties, sur le dessus de la pile").arg(spare)
+                                   : QStringLiteral("la dernière feuille sortie, sur le dessus de la pile"))
+                    .arg(next ? next->sheets() : 0);
+    return text + u'\n' + movementWords(m_path->movement);
+}
+
+void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document, const PlannedDocument* next)
+{
+    // Printed last page first when the printer is set so, for the way the stack comes out; and
+    // pass 2 once more the other way round when the paper path needs it.
+    const bool reversed = m_printer.lastPageFirst() != (m_path && m_path->lastPageFirst && document.pass >= 2);
     const int count = int(document.pages.size());
     m_passPage = 0;
     m_passPages = document.sheets();
@@ -429,7 +495,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
     m_passNumbers = document.numbers();
     for (int k = 0; k < count; ++k) {
         const PlannedPage& page = document.pages[std::size_t(reversed ? count - 1 - k : k)];
-        if (!(reversed && page.numbers.empty())) {
+        if (!(reversed && page.blank())) {
             ++m_passPage;
             // A number's stubs follow it and print its text again.
             std::optional<double> written;
@@ -447,6 +513,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
                 m_printer.setPosition(number.left, number.top);
                 m_printer.printText(text);
             }
+            printMarks(page);
             m_printer.newPage();
             const int done = std::min(m_passPage, m_passPages);
             if (!m_dialogs.progress(QStringLiteral("Passage %1 : page %2 sur %3").arg(m_pass).arg(done).arg(m_passPages),
@@ -456,7 +523,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
         if (m_ownRun)
             write(Field::Page, plainNumber(read(Field::Page) + 1));
     }
-    if (m_passNumbers.count == 0) // nothing to print, nothing to follow
+    if (m_passPages == 0) // nothing to print, nothing to follow
         m_printer.endDocument();
     else
         endDocument();
@@ -465,7 +532,7 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
     setUpPrinter();
     if (document.after == PlannedDocument::Turn && !m_note.isEmpty())
         m_note += QStringLiteral("\nNe retournez le paquet qu'une fois toutes ses feuilles sorties.");
-    m_dialogs.message(withNote(document.afterText()));
+    m_dialogs.message(withNote(afterText(document, next)));
     if (document.after == PlannedDocument::Turn && m_ownRun)
         write(Field::Page, QStringLiteral("0"));
 }

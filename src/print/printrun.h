@@ -3,6 +3,7 @@
 // same sheets, with a prompt to turn the stack between them; or chosen sheets of it again.
 #pragma once
 
+#include "paperpath/paperpath.h"
 #include "records/journal.h"
 #include "records/runrecord.h"
 #include "print/plan.h"
@@ -33,6 +34,12 @@ public:
     // Prints again exactly the chosen sheets of the run, as they stand in it, one document a
     // pass with the turn prompt between; the window's labels are left as they are.
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
+    // The printer's learned paper path: the turn prompt says the movement, and pass 2 prints
+    // in the order it needs. Nothing learned leaves the run as it always was.
+    void setPaperPath(const std::optional<PaperPath>& path) { m_path = path; }
+    // Prints the stack test on three sheets of plain paper, in two passes with the turn prompt
+    // of the path held; true once both passes are printed.
+    bool stackTest(const PaperPath& held);
     // Why the journal or the record could not be written, when they could not.
     QString recordFailure() const { return m_recordFailure; }
 
@@ -49,7 +56,11 @@ private:
     // Asks before numbers printed by an earlier run are printed again; false to print nothing.
     bool printsNewNumbers(const PrintPlan& plan);
     bool printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun);
-    void printDocument(const PrintPlan& plan, const PlannedDocument& document);
+    void printDocument(const PrintPlan& plan, const PlannedDocument& document, const PlannedDocument* next);
+    // The page's marks, upright, in a face every printer has.
+    void printMarks(const PlannedPage& page);
+    // What is said after a document: the turn prompt with the learned movement.
+    QString afterText(const PlannedDocument& document, const PlannedDocument* next) const;
     void startEntry(const PrintPlan& plan, const QString& kind);
     QStringList finishEntry(const QString& outcome);
     // terminé, or envoyé, non suivi when the user stopped following a pass.
@@ -86,6 +97,7 @@ private:
     bool m_ownRun = true;    // a run, not a reprint or a test sheet
     bool m_partlySent = false; // the pass dropped may have reached the print system in part
     QString m_note;          // said with the next message: a pass handed over, not yet printed
+    std::optional<PaperPath> m_path;
 };
 
 } // namespace calvorigne

@@ -1,5 +1,6 @@
 #include "previewwindow.h"
 
+#include "paperpath/store.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "ui/preview/bookletlist.h"
@@ -30,6 +31,12 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     warnings->setWordWrap(true);
     warnings->setStyleSheet(QStringLiteral("color: #b00000"));
     printerLine = new QLabel(this);
+    paperLine = new QLabel(this);
+    paperLine->setWordWrap(true);
+    stackTest = new QPushButton(QStringLiteral("Essai de retournement…"), this);
+    stackTest->setToolTip(QStringLiteral("Trois feuilles de papier blanc, pour apprendre comment retourner la pile entre les "
+                                         "deux passages sur cette imprimante"));
+    forgetPath = new QPushButton(QStringLiteral("Oublier le retournement"), this);
     view = new PageView(window.printer(), this);
     fitPage = new QPushButton(QStringLiteral("Page entière"), this);
     fitWidth = new QPushButton(QStringLiteral("Pleine largeur"), this);
@@ -66,6 +73,11 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     layout->addWidget(summary);
     layout->addWidget(warnings);
     layout->addWidget(printerLine);
+    auto* paper = new QHBoxLayout;
+    paper->addWidget(paperLine, 1);
+    paper->addWidget(stackTest);
+    paper->addWidget(forgetPath);
+    layout->addLayout(paper);
     layout->addLayout(tools);
     layout->addLayout(reprinting);
     ticket = new TicketPanel(this);
@@ -93,6 +105,16 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(view, &PageView::selectionChanged, this, [this] { printSelection->setEnabled(!view->selected().empty()); });
     connect(printSelection, &QPushButton::clicked, this, [this] { m_window.reprint(view->selection()); });
     connect(trialSheet, &QPushButton::clicked, this, [this] { m_window.reprint({{1, {0}}}, true); });
+    connect(stackTest, &QPushButton::clicked, this, [this] {
+        m_window.stackTest();
+        refresh();
+    });
+    connect(forgetPath, &QPushButton::clicked, this, [this] {
+        QString failure;
+        if (!storePath(m_window.settingsPath(), m_window.printer().name(), std::nullopt, &failure))
+            m_window.dialogs().message(QStringLiteral("Le retournement n'a pas pu être oublié : %1.").arg(failure));
+        refresh();
+    });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
     connect(booklets, &QPushButton::clicked, this, &PreviewWindow::showBooklets);
 
@@ -134,6 +156,7 @@ void PreviewWindow::refresh()
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
     summary->setText(planSummary(m_plan));
+    showPaperPath();
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
     if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
@@ -155,6 +178,25 @@ void PreviewWindow::refresh()
     trialSheet->setEnabled(view->pageCount() > 0);
     booklets->setEnabled(view->pageCount() > 0);
     pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
+}
+
+void PreviewWindow::showPaperPath()
+{
+    Printer& printer = m_window.printer();
+    const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
+    const std::optional<PaperPath> path = paper ? storedPath(m_window.settingsPath(), printer.name()) : std::nullopt;
+    // How to load pass 1 belongs with the plan's own words.
+    if (path && m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
+        const auto first = std::find_if(m_plan.documents.begin(), m_plan.documents.end(),
+                                        [](const PlannedDocument& d) { return d.pass == 1; });
+        summary->setText(summary->text() + u'\n' + loadWords(first->sheets(), path->face) + u'.');
+    }
+    paperLine->setText(path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
+                            : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "
+                                             "de retournement sur trois feuilles de papier blanc évite de gâcher un tirage."));
+    for (QWidget* shown : std::initializer_list<QWidget*>{paperLine, stackTest, forgetPath})
+        shown->setVisible(paper);
+    forgetPath->setEnabled(path.has_value());
 }
 
 namespace {

@@ -36,6 +36,9 @@ public:
     BookletListWindow* showBooklets();
 
     QLabel *summary, *warnings, *printerLine;
+    // What is known of the printer's paper path, the stack test that learns it, and forgetting it.
+    QLabel* paperLine;
+    QPushButton *stackTest, *forgetPath;
     PageView* view;
     QPushButton *fitPage, *fitWidth, *actualSize, *background, *noBackground;
     QSpinBox* pageBox;
@@ -51,6 +54,7 @@ protected:
 
 private:
     void chooseBackground();
+    void showPaperPath();
     void selectTyped();
 
     Numero& m_window;

@@ -80,6 +80,8 @@ public:
     void cmd_preview_Click();
     // Prints again the chosen sheets of the run the window shows, or its first sheet for a trial.
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
+    // The stack test of the printer, which learns its paper path.
+    void stackTest();
     // The tooltip of "Premier numéro": the last complete run, and whether the number shown
     // was printed already.
     void showLastRun();

@@ -4,7 +4,10 @@
 
 #include "core/numbers.h"
 #include "platform/dialogs.h"
+#include "platform/printer.h"
+#include "paperpath/store.h"
 #include "print/printrun.h"
+#include "print/stacktest.h"
 #include "records/journal.h"
 #include "records/runrecord.h"
 #include "ui/preview/previewwindow.h"
@@ -64,11 +67,18 @@ void Numero::reprint(const std::vector<SheetSelection>& selection, bool testShee
     print([&](PrintRun& run) { run.reprint(selection, testSheet); });
 }
 
+void Numero::stackTest()
+{
+    print([&](PrintRun& run) { runStackTest(run, m_printer, m_dialogs, m_settingsPath); });
+}
+
 void Numero::print(const std::function<void(PrintRun&)>& what)
 {
     InputBlock block(this);
     const Journal journal(m_settingsPath);
     PrintRun run(*this, m_printer, m_dialogs, &journal, &runRecord());
+    if (!m_printer.writesFiles())
+        run.setPaperPath(storedPath(m_settingsPath, m_printer.name()));
     what(run);
     // Printing goes on without the journal or the record; the user hears of it once.
     if (!run.recordFailure().isEmpty() && !std::exchange(m_recordComplained, true))
