@@ -3,6 +3,7 @@
 // its top or its bottom sheet first. The stack test is answered from what the simulated sheets
 // show; the runs then follow the program's own words and order, and every sheet must carry
 // the same page of both passes, on one face, end for end.
+#include "app/settings.h"
 #include "fakes.h"
 #include "paperpath/store.h"
 #include "print/printrun.h"
@@ -264,6 +265,83 @@ private slots:
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(m.name() + " reprint"));
         }
+    }
+
+    void eachPrinterKeepsItsOwnPathAndNonsenseIsNothing()
+    {
+        const QString odd = QStringLiteral("Bureau [2e] ; étage=3 %20 \u4e2d ");
+        const PaperPath learned{Motion::PadFlip, true, Face::Up};
+        QVERIFY(storePath(settings(), odd, learned));
+        QVERIFY(storePath(settings(), "HP LaserJet", PaperPath{Motion::None, false, Face::Down}));
+        // Kept by the quit's save of the window's settings, and read back for that name only.
+        SavedSettings saved;
+        saved.fontName = "Arial";
+        QVERIFY(writeSettings(settings(), saved));
+        QCOMPARE(storedPath(settings(), odd), std::optional(learned));
+        QCOMPARE(storedPath(settings(), "hp laserjet")->movement, Motion::None); // as Windows reads names
+        for (const QString& other : {QStringLiteral("Bureau [2e] ; étage=3 %20 \u4e2d"), QStringLiteral("HP LaserJet (copie)"),
+                                     QString()})
+            QVERIFY(!storedPath(settings(), other));
+        QCOMPARE(readSettings(settings()).fontName, QString("Arial"));
+        // Edited by hand into nonsense: nothing learned.
+        QFile file(settings());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray text = file.readAll();
+        file.close();
+        QVERIFY(text.contains("Retournement=bloc-notes"));
+        text.replace("Retournement=bloc-notes", "Retournement=deux tours");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        QVERIFY(!storedPath(settings(), odd));
+        QVERIFY(storedPath(settings(), "HP LaserJet"));
+        QVERIFY(storePath(settings(), "HP LaserJet", std::nullopt));
+        QVERIFY(!storedPath(settings(), "HP LaserJet"));
+    }
+
+    void aStackTestCutShortStoresNothingAndSaysWhy()
+    {
+        QVERIFY(storePath(settings(), "Test", std::nullopt));
+        const auto attempt = [&](auto prepare) -> QString {
+            RecordingPrinter printer;
+            ScriptedDialogs dialogs;
+            Layout l = layout(12, 1);
+            PrintRun run(l, printer, dialogs);
+            dialogs.pictures = {[] { return std::optional(1); }, [] { return std::optional(0); },
+                                [] { return std::optional(0); }, [] { return std::optional(0); }};
+            dialogs.choices = {0};
+            prepare(printer, dialogs);
+            runStackTest(run, printer, dialogs, settings());
+            return storedPath(settings(), "Test") ? QStringLiteral("stored") : dialogs.messages.last();
+        };
+        // Cancelled before printing: nothing printed, nothing said.
+        QVERIFY(attempt([](RecordingPrinter&, ScriptedDialogs& d) { d.choices = {1}; }).startsWith("Essai de retournement"));
+        // The printer fails in pass 2, or disappears at its end.
+        QVERIFY(attempt([](RecordingPrinter& p, ScriptedDialogs&) { p.failAtText = 12; })
+                    .contains("n'est pas allé à son terme : rien n'a été retenu pour l'imprimante « Test »"));
+        QVERIFY(attempt([](RecordingPrinter& p, ScriptedDialogs&) { p.refuseDocument = 2; })
+                    .contains("n'est pas allé à son terme"));
+        // « Je ne sais pas » to the last question.
+        QVERIFY(attempt([](RecordingPrinter&, ScriptedDialogs& d) { d.pictures.pop_back(); }).startsWith("Rien n'a été retenu"));
+        // To a file, there is no paper to learn from.
+        QVERIFY(attempt([](RecordingPrinter& p, ScriptedDialogs&) { p.toFiles = true; }).contains("choisissez d'abord une imprimante"));
+    }
+
+    void theJournalNamesThePathARunUsed()
+    {
+        RecordingPrinter printer;
+        ScriptedDialogs dialogs;
+        Layout l = layout(12, 1);
+        const Journal journal(settings());
+        PrintRun run(l, printer, dialogs, &journal);
+        const PaperPath path{Motion::BookFlip, false, Face::Down};
+        run.setPaperPath(path);
+        run.run();
+        QFile file(journal.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString lines = QString::fromUtf8(file.readAll());
+        QVERIFY2(lines.contains(";Test (" + pathWords(path) + ");"), qPrintable(lines));
+        QVERIFY(dialogs.messages.first().startsWith("Changez le papier de sens pour imprimer la suite.\n" + movementWords(path.movement)));
     }
 
 private:
