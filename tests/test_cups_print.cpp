@@ -2,6 +2,7 @@
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
 // CALVORIGNE_CUPS_STEP=print or check does one half only: the Windows build prints under
 // Wine, and the Linux build reads back the PDFs written since CALVORIGNE_SINCE (epoch, ms).
+#include "paperpath/store.h"
 #include "platform/qtprinter.h"
 #include "window_fixture.h"
 
@@ -416,6 +417,34 @@ private slots:
         QCOMPARE(pages.size(), 1);
         checkPage(pages[0], 4);
         QFile::remove(produced[0]);
+    }
+
+    void aLearnedPathPrintsPass2AsOneJobLastPageFirst()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        const PaperPath path{Motion::HalfTurn, true, Face::Up};
+        QVERIFY(storePath(w.settingsPath(), printer.name(), path));
+        const qsizetype jobsBefore = jobsEver(printer.name()).size();
+        w.cmd_print_Click();
+        QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.\n" + movementWords(path.movement),
+                                                "Fin du tirage."}));
+        const QStringList produced = awaitPdfs(since, 2);
+        QCOMPARE(produced.size(), 2);
+        QCOMPARE(jobsEver(printer.name()).size(), jobsBefore + 2);
+        int number = 1;
+        for (const QString& name : produced) {
+            const auto pages = wordsOf(name, fontAscent());
+            QCOMPARE(pages.size(), 2);
+            // Pass 1 as planned; pass 2 from its last page.
+            checkPage(pages[number == 1 ? 0 : 1], number);
+            checkPage(pages[number == 1 ? 1 : 0], number + 3);
+            number += 6;
+            QFile::remove(name);
+        }
     }
 };
 
