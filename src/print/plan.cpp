@@ -364,7 +364,7 @@ QString sheets(int count)
 
 } // namespace
 
-QString planSummary(const PrintPlan& plan)
+QString planSummary(const PrintPlan& plan, std::optional<Face> loadFace)
 {
     if (!plan.refusal.isEmpty())
         return plan.refusal;
@@ -407,7 +407,9 @@ QString planSummary(const PrintPlan& plan)
     }
     if (pass == 1)
         parts << QStringLiteral("Un seul passage : pas de retournement");
-    return parts.join(QStringLiteral(" · ")) + QStringLiteral(" · Chargez %1.").arg(sheets(load));
+    // With the printer's paper path learned, which way to load them too.
+    return parts.join(QStringLiteral(" · ")) + QStringLiteral(" · ")
+           + (loadFace ? loadWords(load, *loadFace) : QStringLiteral("Chargez %1").arg(sheets(load))) + u'.';
 }
 
 QStringList planWarnings(const PrintPlan& plan, const Printer& printer)

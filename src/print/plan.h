@@ -3,6 +3,7 @@
 // positions. The print run prints it, and the preview draws it, so both show the same run.
 #pragma once
 
+#include "paperpath/paperpath.h"
 #include "print/ticketmodel.h"
 
 #include <QRectF>
@@ -98,8 +99,8 @@ double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns)
 PrintPlan planRun(const TicketLayout& layout, const Printer& printer);
 
 // The plan in plain French, one line: numbers, booklets, passes, the sheets to load; or why
-// the run is refused.
-QString planSummary(const PrintPlan& plan);
+// the run is refused; with the face the printer prints, how to load the sheets.
+QString planSummary(const PrintPlan& plan, std::optional<Face> loadFace = std::nullopt);
 
 // What would waste sheets, one sentence each with its count: numbers off the paper or in the
 // printer's unprintable margins, and a very long run.

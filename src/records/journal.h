@@ -1,4 +1,4 @@
-// The run journal: one line for every run, reprint and test sheet, appended to
+// The run journal: one line for every run, reprint, test sheet and stack test, appended to
 // Calvorigne-journal.csv beside the settings file, so raffles can be accounted for. UTF-8 with
 // a header line and ';' between fields, as French spreadsheets read it. It is written for
 // people, who may open, sort and save it: the program reads it back only once, to fill a new
@@ -14,7 +14,7 @@ namespace calvorigne {
 
 struct JournalEntry {
     QDateTime when;
-    QString kind;            // tirage, réimpression, essai
+    QString kind;            // tirage, réimpression, essai, essai de retournement
     QString output;          // the printer's name, or the PDF files written
     QString first, last;     // as printed: 0001, 0120
     QString booklets, folios, rows;

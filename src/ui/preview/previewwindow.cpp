@@ -155,7 +155,6 @@ void PreviewWindow::refresh()
     const int page = view->currentPage();
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
-    summary->setText(planSummary(m_plan));
     showPaperPath();
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
@@ -185,12 +184,7 @@ void PreviewWindow::showPaperPath()
     Printer& printer = m_window.printer();
     const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
     const std::optional<PaperPath> path = paper ? storedPath(m_window.settingsPath(), printer.name()) : std::nullopt;
-    // How to load pass 1 belongs with the plan's own words.
-    if (path && m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
-        const auto first = std::find_if(m_plan.documents.begin(), m_plan.documents.end(),
-                                        [](const PlannedDocument& d) { return d.pass == 1; });
-        summary->setText(summary->text() + u'\n' + loadWords(first->sheets(), path->face) + u'.');
-    }
+    summary->setText(planSummary(m_plan, path ? std::optional(path->face) : std::nullopt));
     paperLine->setText(path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
                             : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "
                                              "de retournement sur trois feuilles de papier blanc évite de gâcher un tirage."));
