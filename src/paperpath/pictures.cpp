@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <functional>
 
 namespace calvorigne {
 
@@ -56,6 +57,21 @@ void drawCross(QPainter& p, QPointF sheetAt)
     p.drawLine(c + QPointF(-6, 6), c + QPointF(6, -6));
 }
 
+// The face printed in pass 1 on the left, with its mark, the back of the sheet on the right;
+// then what the picture shows on them.
+QImage bothFaces(const std::function<void(QPainter&, QPointF front, QPointF back)>& more)
+{
+    QImage image = blank();
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPointF front(25, 27), back(85, 27);
+    drawSheet(p, front);
+    drawSheet(p, back, true);
+    drawMark(p, front, true, pass1, true);
+    more(p, front, back);
+    return image;
+}
+
 } // namespace
 
 QImage outputPicture(bool printedFaceUp)
@@ -73,20 +89,12 @@ QImage outputPicture(bool printedFaceUp)
 
 QImage landingPicture(Landing landing)
 {
-    QImage image = blank();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The face printed in pass 1 on the left, the back of the sheet on the right.
-    const QPointF front(25, 27), back(85, 27);
-    drawSheet(p, front);
-    drawSheet(p, back, true);
-    drawMark(p, front, true, pass1, true);
     const bool sameFace = landing == Landing::SameFaceOtherEnd || landing == Landing::SameFaceSameEnd;
     const bool otherEnd = landing == Landing::SameFaceOtherEnd || landing == Landing::BackFaceOtherEnd;
-    // Beside pass 1's mark rather than over it, where both stand at the top of one face.
-    const QPointF at = sameFace ? front + QPointF(0, otherEnd ? 0 : 14) : back;
-    drawMark(p, at, !otherEnd, pass2, false);
-    return image;
+    return bothFaces([&](QPainter& p, QPointF front, QPointF back) {
+        // Beside pass 1's mark rather than over it, where both stand at the top of one face.
+        drawMark(p, sameFace ? front + QPointF(0, otherEnd ? 0 : 14) : back, !otherEnd, pass2, false);
+    });
 }
 
 QImage pairingPicture(bool inOrder)
@@ -105,15 +113,7 @@ QImage pairingPicture(bool inOrder)
 
 QImage crossPicture(bool onPrinted)
 {
-    QImage image = blank();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPointF front(25, 27), back(85, 27);
-    drawSheet(p, front);
-    drawSheet(p, back, true);
-    drawMark(p, front, true, pass1, true);
-    drawCross(p, onPrinted ? front : back);
-    return image;
+    return bothFaces([&](QPainter& p, QPointF front, QPointF back) { drawCross(p, onPrinted ? front : back); });
 }
 
 } // namespace calvorigne
