@@ -2,7 +2,8 @@
 // at the same places into a PDF, and reports the peak memory of each.
 //
 //   print_benchmark            runs every configuration, each in a process of its own
-//   print_benchmark run|bare BOOKLETS ROWS   one measurement: seconds, pages, peak KiB
+//   print_benchmark run|bare BOOKLETS ROWS COLUMNS   one measurement: seconds, peak KiB, and
+//                              for a run the start before it (window built, shown, record opened)
 //   print_benchmark preview    the preview of the largest run: opening and redrawing
 #include "app/startup.h"
 #include "core/numbers.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QTableView>
 #include <QPainter>
 #include <QPrinter>
@@ -94,8 +96,9 @@ void layOut(Numero& window, int booklets, int rows)
     window.Lbl_Size->setCaption("10");
 }
 
-// Whether the run went to its end, rather than being refused.
-bool viaPrintRun(const QString& folder, int booklets, int rows, int columns)
+// Whether the run went to its end, rather than being refused. A user presses the print button
+// in a window already on the screen: the run is timed from the click, the start before it.
+bool viaPrintRun(const QString& folder, int booklets, int rows, int columns, QElapsedTimer& clock, double& start)
 {
     QtPrinter printer;
     printer.device().setOutputFileName(folder + "/run.pdf");
@@ -104,13 +107,20 @@ bool viaPrintRun(const QString& folder, int booklets, int rows, int columns)
     Main(window);
     layOut(window, booklets, rows);
     window.setTicketModel(modelFor(columns));
+    QApplication::processEvents();
+    start = clock.nsecsElapsed() / 1e9;
+    clock.start();
     window.cmd_print_Click();
     return readNumber(window.Lbl_Debut->caption()) == double(booklets) * folios + 1;
 }
 
-// The same texts at the same places, two documents, without the program around them.
-void bare(const QString& folder, int booklets, int rows, int columns)
+// The same texts at the same places, two documents, without the program around them; timed
+// once the fonts are known, as they are to a window on the screen.
+void bare(const QString& folder, int booklets, int rows, int columns, QElapsedTimer& clock, double& start)
 {
+    QFontMetricsF(QFont()).height();
+    start = clock.nsecsElapsed() / 1e9;
+    clock.start();
     const TicketModel model = modelFor(columns);
     QPrinter printer(QPrinter::HighResolution);
     QFont font;
@@ -164,7 +174,7 @@ long peakKiB()
 }
 
 struct Measure {
-    double seconds = 0;
+    double seconds = 0, start = 0;
     long kib = 0;
 };
 
@@ -178,9 +188,9 @@ Measure measureInChild(const QString& program, const QString& mode, int booklets
         std::exit(1);
     }
     const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
-    if (fields.size() < 2)
+    if (fields.size() < 3)
         return {};
-    return {fields[0].toDouble(), fields[1].toLong()};
+    return {fields[0].toDouble(), fields[2].toDouble(), fields[1].toLong()};
 }
 
 // The preview of the largest run: opening it, and drawing it again after a change.
@@ -291,40 +301,43 @@ int main(int argc, char* argv[])
         const int booklets = args[2].toInt(), rows = args[3].toInt(), columns = args[4].toInt();
         QElapsedTimer clock;
         clock.start();
+        double start = 0;
         if (args[1] == u"run") {
-            if (!viaPrintRun(folder.path(), booklets, rows, columns))
+            if (!viaPrintRun(folder.path(), booklets, rows, columns, clock, start))
                 return 1;
         } else
-            bare(folder.path(), booklets, rows, columns);
-        std::printf("%.3f %ld\n", clock.nsecsElapsed() / 1e9, peakKiB());
+            bare(folder.path(), booklets, rows, columns, clock, start);
+        std::printf("%.3f %ld %.3f\n", clock.nsecsElapsed() / 1e9, peakKiB(), start);
         return 0;
     }
 
     // Each configuration runs five times, run and bare in turn, so that one noisy run cannot
     // decide; medians, their ratio, and the spread of each.
     constexpr int repeats = 5;
-    std::printf("%9s %5s %4s %7s %8s %8s %6s %13s %13s %8s %8s %9s\n", "booklets", "rows", "cols", "pages", "run s",
-                "bare s", "ratio", "run min-max", "bare min-max", "run MiB", "bare MiB", "run us/pg");
+    std::printf("%9s %5s %4s %7s %8s %8s %6s %13s %13s %8s %8s %9s %9s\n", "booklets", "rows", "cols", "pages", "run s",
+                "bare s", "ratio", "run min-max", "bare min-max", "run MiB", "bare MiB", "run us/pg", "start ms");
     // Three columns come with two stubs each.
     const int configurations[][3] = {{1000, 3, 1}, {3000, 3, 1}, {9999, 3, 1}, {1000, 70, 1}, {9999, 70, 1}, {9999, 3, 3}};
     for (const auto& [booklets, rows, columns] : configurations) {
-        std::vector<double> run, bare;
+        std::vector<double> run, bare, start;
         long runKiB = 0, bareKiB = 0;
         for (int k = 0; k < repeats; ++k) {
             const Measure r = measureInChild(args[0], "run", booklets, rows, columns);
             const Measure b = measureInChild(args[0], "bare", booklets, rows, columns);
             run.push_back(r.seconds);
             bare.push_back(b.seconds);
+            start.push_back(r.start);
             runKiB = std::max(runKiB, r.kib);
             bareKiB = std::max(bareKiB, b.kib);
         }
         std::sort(run.begin(), run.end());
         std::sort(bare.begin(), bare.end());
+        std::sort(start.begin(), start.end());
         const double runMedian = run[repeats / 2], bareMedian = bare[repeats / 2];
         const long pages = printedPages(booklets, rows, columns);
-        std::printf("%9d %5d %4d %7ld %8.2f %8.2f %6.2f %6.2f-%-6.2f %6.2f-%-6.2f %8.1f %8.1f %9.1f\n", booklets, rows,
+        std::printf("%9d %5d %4d %7ld %8.2f %8.2f %6.2f %6.2f-%-6.2f %6.2f-%-6.2f %8.1f %8.1f %9.1f %9.0f\n", booklets, rows,
                     columns, pages, runMedian, bareMedian, runMedian / bareMedian, run.front(), run.back(), bare.front(),
-                    bare.back(), runKiB / 1024.0, bareKiB / 1024.0, runMedian * 1e6 / double(pages));
+                    bare.back(), runKiB / 1024.0, bareKiB / 1024.0, runMedian * 1e6 / double(pages), start[repeats / 2] * 1e3);
     }
     return 0;
 }

@@ -16,6 +16,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#ifndef _WIN32
+#include <cups/cups.h>
+#endif
 
 using namespace calvorigne;
 
@@ -119,6 +122,26 @@ QStringList jobsEver(const QString& queue)
     lpstat.waitForFinished();
     return QString::fromUtf8(lpstat.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
+
+#ifndef _WIN32
+// The attributes a job of the queue holds at the scheduler, as "name=value", by its id.
+QStringList jobAttributes(const QString& queueJob)
+{
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const QByteArray uri = "ipp://localhost/jobs/" + queueJob.section(u'-', -1).toUtf8();
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QStringList attributes;
+    for (ipp_attribute_t* a = ippFirstAttribute(response); a; a = ippNextAttribute(response)) {
+        char value[1024];
+        ippAttributeString(a, value, sizeof value);
+        if (ippGetName(a))
+            attributes << QStringLiteral("%1=%2").arg(QString::fromUtf8(ippGetName(a)), QString::fromUtf8(value));
+    }
+    ippDelete(response);
+    return attributes;
+}
+#endif
 
 // The PDFs the queue wrote since then, oldest first, once it is empty or has written wanted.
 QStringList awaitPdfs(const QDateTime& since, int wanted)
@@ -418,6 +441,31 @@ private slots:
         checkPage(pages[0], 4);
         QFile::remove(produced[0]);
     }
+
+#ifndef _WIN32
+    // No job lets a filter shrink the page to fit, even when the printer dialog asked for it.
+    void noJobIsScaledToFit()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+        printer.device().printEngine()->setProperty(cupsOptions, QStringList({"fit-to-page", "true"}));
+        const QStringList before = jobsEver(printer.name());
+        w.cmd_print_Click();
+        const QStringList jobs = jobsEver(printer.name()).mid(before.size());
+        QCOMPARE(jobs.size(), 2);
+        for (const QString& job : jobs) {
+            const QStringList attributes = jobAttributes(job.section(u' ', 0, 0));
+            QVERIFY2(attributes.contains("fit-to-page=false") && attributes.contains("print-scaling=none"),
+                     qPrintable(attributes.join(u' ')));
+        }
+        for (const QString& name : awaitPdfs(since, 2))
+            QFile::remove(name);
+    }
+#endif
 
     void aLearnedPathPrintsPass2AsOneJobLastPageFirst()
     {

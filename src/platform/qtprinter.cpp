@@ -319,6 +319,22 @@ int QtPrinter::submitSpooled()
     return *job;
 }
 
+namespace {
+
+// CUPS options, as name and value in turn, less those named.
+QStringList withoutOptions(QStringList options, const QStringList& names)
+{
+    for (qsizetype k = 0; k + 1 < options.size();) {
+        if (names.contains(options[k]))
+            options.remove(k, 2);
+        else
+            k += 2;
+    }
+    return options;
+}
+
+} // namespace
+
 #ifndef _WIN32
 QStringList QtPrinter::jobOptions()
 {
@@ -334,7 +350,12 @@ QStringList QtPrinter::jobOptions()
     default: options << QStringLiteral("sides") << QStringLiteral("two-sided-long-edge"); break;
     }
     constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00); // Qt's CUPS engine's own
-    return options + m_printer.printEngine()->property(cupsOptions).toStringList();
+    const QStringList chosen = withoutOptions(m_printer.printEngine()->property(cupsOptions).toStringList(),
+                                              {QStringLiteral("fit-to-page"), QStringLiteral("print-scaling")});
+    // Numbers are placed to a tenth of a millimetre: no filter may shrink the page to fit.
+    return options + chosen
+           + QStringList{QStringLiteral("fit-to-page"), QStringLiteral("false"), QStringLiteral("print-scaling"),
+                         QStringLiteral("none")};
 }
 #endif
 
@@ -400,14 +421,9 @@ void QtPrinter::forgetPageFilters()
     m_printer.setFromTo(0, 0);
     QPrintEngine* engine = m_printer.printEngine();
     constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00); // Qt's CUPS engine's own
-    QStringList options = engine->property(cupsOptions).toStringList();
-    for (qsizetype k = 0; k + 1 < options.size();) {
-        if (options[k] == u"page-set" || options[k] == u"page-ranges" || options[k] == u"outputorder")
-            options.remove(k, 2);
-        else
-            k += 2;
-    }
-    engine->setProperty(cupsOptions, options);
+    engine->setProperty(cupsOptions, withoutOptions(engine->property(cupsOptions).toStringList(),
+                                                    {QStringLiteral("page-set"), QStringLiteral("page-ranges"),
+                                                     QStringLiteral("outputorder")}));
 }
 
 bool QtPrinter::lastPageFirst() const
