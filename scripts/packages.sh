@@ -14,7 +14,7 @@ install_missing() {
 }
 
 build_packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libcups2-dev qt6-translations-l10n fonts-liberation librsvg2-bin
-                qt6-image-formats-plugins)
+                qt6-image-formats-plugins libeigen3-dev)
 # Building the Debian package computes its dependencies with dpkg-shlibdeps.
 package_packages=(dpkg-dev file desktop-file-utils)
 

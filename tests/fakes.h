@@ -17,6 +17,7 @@ struct Printed {
     float left, top;
     double size = 0;
     int rotation = 0;
+    QTransform correction; // where the printer was told to draw what is asked
 };
 using Page = std::vector<Printed>;
 using Document = std::vector<Page>;
@@ -60,6 +61,7 @@ public:
     void setInkColour(std::uint32_t c) override { setups << QStringLiteral("ink %1").arg(c); }
     void setPosition(float left, float top) override { m_left = left, m_top = top; }
     void setRotation(int degrees) override { m_rotation = degrees; }
+    void setCorrection(const QTransform& asking) override { m_correction = asking; }
     void printText(const QString& text) override
     {
         if (printedCount++ == failAtText)
@@ -70,7 +72,7 @@ public:
         }
         for (; m_pending > 0; --m_pending)
             m_current.emplace_back();
-        m_current.back().push_back({text, m_left, m_top, m_size, m_rotation});
+        m_current.back().push_back({text, m_left, m_top, m_size, m_rotation, m_correction});
     }
     void newPage() override { ++m_pending; }
     void endDocument() override
@@ -127,6 +129,7 @@ private:
     float m_left = 0, m_top = 0;
     double m_size = 0;
     int m_rotation = 0;
+    QTransform m_correction;
 };
 
 class ScriptedDialogs : public Dialogs {

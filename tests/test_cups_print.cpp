@@ -2,6 +2,7 @@
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
 // CALVORIGNE_CUPS_STEP=print or check does one half only: the Windows build prints under
 // Wine, and the Linux build reads back the PDFs written since CALVORIGNE_SINCE (epoch, ms).
+#include "correction/store.h"
 #include "paperpath/store.h"
 #include "platform/qtprinter.h"
 #include "window_fixture.h"
@@ -466,6 +467,40 @@ private slots:
             QFile::remove(name);
     }
 #endif
+
+    // A printer's measured error, stored for it: each pass's numbers are asked where that
+    // pass's error brings them back to their places, within 0.05 mm.
+    void eachPassPrintsThroughItsCorrection()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        const PrinterCorrection passes[] = {{1.2, -0.7, 1.004, 1.004, 0}, {-0.9, 1.1, 0.996, 0.997, 0}};
+        for (int pass = 0; pass < 2; ++pass)
+            QVERIFY(storeCorrection(w.settingsPath(), printer.name(), pass + 1, passes[pass]));
+        w.cmd_print_Click();
+        const QStringList produced = awaitPdfs(since, 2);
+        QCOMPARE(produced.size(), 2);
+        const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
+        const double ascent = fontAscent() * pointsToMm;
+        int number = 1;
+        for (int pass = 0; pass < 2; ++pass) {
+            const auto pages = wordsOf(produced[pass], fontAscent());
+            QCOMPARE(pages.size(), 2);
+            for (const auto& page : pages)
+                for (int row = 0; row < 3; ++row, ++number) {
+                    // The baseline is what the PDF tells exactly: the cell's top one ascent above it.
+                    const QPointF base = passes[pass].asking().map(corner + QPointF(42, 35 + 90 * row + ascent));
+                    qInfo("%s at %.3f, %.3f mm, asked at %.3f, %.3f", qPrintable(page[row].text), page[row].left,
+                          page[row].top, base.x(), base.y() - ascent);
+                    QCOMPARE(page[row].text, QStringLiteral("%1").arg(number, 4, 10, QChar('0')));
+                    QVERIFY(std::abs(page[row].left - base.x()) <= 0.05 && std::abs(page[row].top - (base.y() - ascent)) <= 0.05);
+                }
+            QFile::remove(produced[pass]);
+        }
+    }
 
     void aLearnedPathPrintsPass2AsOneJobLastPageFirst()
     {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QTransform>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -72,6 +73,9 @@ public:
     virtual void setPosition(float left, float top) = 0;
     // The following text turned clockwise about its top-left corner: 0, 90, 180 or 270 degrees.
     virtual void setRotation(int degrees) = 0;
+    // Where to draw what is asked at a place, in the same millimetres: the inverse of how this
+    // printer moves the document's pages. Glyphs turn and scale with it.
+    virtual void setCorrection(const QTransform& asking) = 0;
     // Draws text with the top-left corner of its character cell at the position; opens a
     // document when none is open.
     virtual void printText(const QString& text) = 0;

@@ -154,6 +154,12 @@ void QtPrinter::setRotation(int degrees)
     m_rotation = degrees;
 }
 
+void QtPrinter::setCorrection(const QTransform& asking)
+{
+    m_correction = asking;
+    m_correctionChanged = true;
+}
+
 void QtPrinter::startRun()
 {
     m_runOwnPdf.reset();
@@ -256,6 +262,7 @@ void QtPrinter::openDocument()
     m_userFileWritten = m_userFileWritten || (!file.isEmpty() && file == m_userFile);
     m_pendingPages = 0;
     m_fontChanged = true;
+    m_correctionChanged = true; // a new painter starts untransformed
 }
 
 void QtPrinter::printText(const QString& text)
@@ -269,6 +276,13 @@ void QtPrinter::printText(const QString& text)
     if (m_fontChanged) {
         m_numbers.setFont(m_font, m_ink);
         m_fontChanged = false;
+    }
+    if (m_correctionChanged) {
+        // The painter draws in dots: the correction, in millimetres, between two scalings.
+        const double dots = m_numbers.dotsPerMillimetre();
+        m_painter.setWorldTransform(QTransform::fromScale(1 / dots, 1 / dots) * m_correction
+                                    * QTransform::fromScale(dots, dots));
+        m_correctionChanged = false;
     }
     m_numbers.draw(m_painter, text, m_position, m_font.pointSizeF(), m_rotation);
 }

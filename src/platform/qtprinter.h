@@ -38,6 +38,7 @@ public:
     void setInkColour(std::uint32_t colour) override;
     void setPosition(float left, float top) override;
     void setRotation(int degrees) override;
+    void setCorrection(const QTransform& asking) override;
     void printText(const QString& text) override;
     void newPage() override;
     void endDocument() override;
@@ -76,6 +77,8 @@ private:
 
     QPrinter m_printer;
     QPainter m_painter;
+    QTransform m_correction; // in the printable area's millimetres
+    bool m_correctionChanged = false;
     NumberPainter m_numbers;
     QFont m_font;
     QColor m_ink = Qt::black;

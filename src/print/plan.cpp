@@ -36,11 +36,11 @@ struct Reader {
 // Why some number of the run would stand outside the paper, even in part, naming the first in
 // printing order; empty when every number fits. Rows per page ignore Y and the real paper, so
 // a large Y or X would otherwise feed sheets that come out blank or cut.
-QString offTheSheet(const PrintPlan& plan, const Printer& printer, double left, double firstTop, double spacing)
+QString offTheSheet(const PrintPlan& plan, const Printer& printer, const QRectF& sheet, double left, double firstTop,
+                    double spacing)
 {
     if (plan.last < plan.first)
         return {};
-    const QRectF sheet = printer.sheet();
     auto cell = [&](double n) { return printer.cellSize(plan.model.text(n), plan.fontName, plan.size, plan.bold); };
 
     if (firstTop < sheet.top())
@@ -146,9 +146,8 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
 
 // Why a column or a stub of the model would stand off the paper, naming the first in printing
 // order; the number's own first column is checked with the window's values.
-QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer)
+QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer, const QRectF& sheet)
 {
-    const QRectF sheet = printer.sheet();
     Cells cell{plan, printer, {}};
     for (const PlannedDocument& document : plan.documents)
         for (const PlannedPage& page : document.pages)
@@ -305,7 +304,7 @@ int PrintPlan::passes() const
     return int(std::count_if(documents.begin(), documents.end(), [](const PlannedDocument& d) { return d.pass > 0; }));
 }
 
-PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
+PrintPlan planRun(const TicketLayout& layout, const Printer& printer, const PrinterCorrections& corrections)
 {
     const Reader read{layout};
     PrintPlan plan;
@@ -346,10 +345,12 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer)
 
     const double left = read(Field::X) + bottom;
     const double firstTop = top + read(Field::Y);
-    plan.refusal = offTheSheet(plan, printer, left, firstTop, spacing);
+    // A printer's correction moves what it is asked: only what it can still put on the paper.
+    const QRectF sheet = usableSheet(printer.sheet(), corrections);
+    plan.refusal = offTheSheet(plan, printer, sheet, left, firstTop, spacing);
     planGatherings(plan, left, firstTop, spacing);
     if (plan.refusal.isEmpty() && !plan.model.isDefault())
-        plan.refusal = modelOffTheSheet(plan, printer);
+        plan.refusal = modelOffTheSheet(plan, printer, sheet);
     if (plan.refusal.isEmpty())
         plan.refusal = overlapping(plan, printer);
     return plan;

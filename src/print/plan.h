@@ -3,6 +3,7 @@
 // positions. The print run prints it, and the preview draws it, so both show the same run.
 #pragma once
 
+#include "correction/correction.h"
 #include "paperpath/paperpath.h"
 #include "print/ticketmodel.h"
 
@@ -95,8 +96,9 @@ struct PrintPlan {
 // A pitch for that many columns that fits the sheet, for a model that has none yet.
 double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns);
 
-// The run the layout's parameters make on that printer's paper.
-PrintPlan planRun(const TicketLayout& layout, const Printer& printer);
+// The run the layout's parameters make on that printer's paper, refused where a number would
+// leave it, the printer's corrections counted.
+PrintPlan planRun(const TicketLayout& layout, const Printer& printer, const PrinterCorrections& corrections = {});
 
 // The plan in plain French, one line: numbers, booklets, passes, the sheets to load; or why
 // the run is refused; with the face the printer prints, how to load the sheets.

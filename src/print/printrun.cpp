@@ -144,7 +144,7 @@ void PrintRun::setUpPrinter()
 void PrintRun::run()
 {
     m_dialogs.setBusy(true);
-    const PrintPlan plan = planRun(m_layout, m_printer);
+    const PrintPlan plan = planRun(m_layout, m_printer, m_corrections);
     if (!plan.refusal.isEmpty())
         return refuse(plan.refusal);
 
@@ -294,8 +294,13 @@ QStringList PrintRun::finishEntry(const QString& outcome)
     m_entry.output = !files.isEmpty()             ? files.join(QStringLiteral(", "))
                      : m_printer.writesFiles() ? QStringLiteral("aucun fichier écrit")
                                                : m_printer.name();
+    QStringList learned;
     if (m_path)
-        m_entry.output += QStringLiteral(" (%1)").arg(pathWords(*m_path));
+        learned << pathWords(*m_path);
+    if (m_corrections.any())
+        learned << QStringLiteral("réglage %1").arg(m_corrections.words());
+    if (!learned.isEmpty())
+        m_entry.output += QStringLiteral(" (%1)").arg(learned.join(QStringLiteral(" ; ")));
     m_entry.outcome = outcome;
     QString failure;
     if (m_record && m_journalled && !m_record->add(m_entry, &failure))
@@ -376,6 +381,8 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
     // pass 2 once more the other way round when the paper path needs it.
     const bool reversed = m_printer.lastPageFirst() != (m_path && m_path->lastPageFirst && document.pass >= 2);
     const int count = int(document.pages.size());
+    const PrinterCorrection* correction = m_corrections.forPass(document.pass);
+    m_printer.setCorrection(correction ? correction->askingIn(m_printer.sheet()) : QTransform());
     m_passPage = 0;
     m_passPages = document.sheets();
     if (document.pass > 0)

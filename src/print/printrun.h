@@ -37,6 +37,9 @@ public:
     // The printer's learned paper path: the turn prompt says the movement, and pass 2 prints
     // in the order it needs. Nothing learned leaves the run as it always was.
     void setPaperPath(const std::optional<PaperPath>& path) { m_path = path; }
+    // The printer's measured error: each pass prints through its inverse, and a number it would
+    // push off the paper refuses the run.
+    void setCorrections(const PrinterCorrections& corrections) { m_corrections = corrections; }
     // Prints the stack test on three sheets of plain paper, in two passes with the turn prompt
     // of the path held; true once both passes are printed.
     bool stackTest(const PaperPath& held);
@@ -98,6 +101,7 @@ private:
     bool m_partlySent = false; // the pass dropped may have reached the print system in part
     QString m_note;          // said with the next message: a pass handed over, not yet printed
     std::optional<PaperPath> m_path;
+    PrinterCorrections m_corrections;
 };
 
 } // namespace calvorigne

@@ -29,7 +29,7 @@ std::vector<std::pair<Value, Value>> consecutiveRuns(const std::vector<Value>& s
 void PrintRun::reprint(const std::vector<SheetSelection>& selection, bool testSheet)
 {
     m_dialogs.setBusy(true);
-    const PrintPlan plan = planRun(m_layout, m_printer);
+    const PrintPlan plan = planRun(m_layout, m_printer, m_corrections);
     if (!plan.refusal.isEmpty())
         return refuse(plan.refusal);
     // The chosen pages of each pass, as they stand in the run, one document a pass.

@@ -1,5 +1,6 @@
 #include "previewwindow.h"
 
+#include "correction/store.h"
 #include "paperpath/store.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
@@ -151,7 +152,10 @@ void PreviewWindow::refresh()
 {
     Printer& printer = m_window.printer();
     ticket->setModel(m_window.ticketModel());
-    m_plan = planRun(m_window, printer);
+    const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
+    const PrinterCorrections corrections = paper ? storedCorrections(m_window.settingsPath(), printer.name())
+                                                 : PrinterCorrections();
+    m_plan = planRun(m_window, printer, corrections);
     const int page = view->currentPage();
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
@@ -170,6 +174,10 @@ void PreviewWindow::refresh()
     printerLine->setText(printer.name().isEmpty()
                              ? QStringLiteral("Aucune imprimante : les passages seront enregistrés en fichiers PDF, sur du A4 sans marges.")
                              : QStringLiteral("Imprimante « %1 » : les zones grisées sont ses marges non imprimables.").arg(printer.name()));
+    // The pages show where the numbers land; the printer is asked for them elsewhere.
+    if (corrections.any())
+        printerLine->setText(printerLine->text()
+                             + QStringLiteral("\nRéglage de l'imprimante %1 : %2").arg(printer.name(), corrections.words()));
     pageBox->setRange(view->pageCount() > 0 ? 1 : 0, view->pageCount());
     passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() ? m_plan.passes() : 0));
     // Another run, other sheets: a selection does not outlive the plan it was made on.

@@ -5,6 +5,7 @@
 #include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "correction/store.h"
 #include "paperpath/store.h"
 #include "print/printrun.h"
 #include "print/stacktest.h"
@@ -77,8 +78,11 @@ void Numero::print(const std::function<void(PrintRun&)>& what)
     InputBlock block(this);
     const Journal journal(m_settingsPath);
     PrintRun run(*this, m_printer, m_dialogs, &journal, &runRecord());
-    if (!m_printer.writesFiles())
+    // What was learned of a printer is for its paper only.
+    if (!m_printer.writesFiles()) {
         run.setPaperPath(storedPath(m_settingsPath, m_printer.name()));
+        run.setCorrections(storedCorrections(m_settingsPath, m_printer.name()));
+    }
     what(run);
     // Printing goes on without the journal or the record; the user hears of it once.
     if (!run.recordFailure().isEmpty() && !std::exchange(m_recordComplained, true))

@@ -1,0 +1,126 @@
+// A printer's measured error: the fit that finds it from marks, the settings file that keeps
+// it for that printer alone, and the runs that print through its inverse.
+#include "correction/store.h"
+#include "fakes.h"
+#include "print/printrun.h"
+
+#include <QMap>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+namespace {
+
+class Layout : public TicketLayout {
+public:
+    QMap<Field, QString> captions;
+    TicketModel model;
+    QString caption(Field field) const override { return captions.value(field, QStringLiteral("0")); }
+    void setCaption(Field field, const QString& text) override { captions[field] = text; }
+    QString fontName() const override { return QStringLiteral("Arial"); }
+    bool bold() const override { return false; }
+    std::uint32_t inkColour() const override { return 0; }
+    TicketModel ticketModel() const override { return model; }
+};
+
+// Worked example 1, with the numbers x mm from the left.
+Layout exampleOne(const QString& x = "20")
+{
+    Layout l;
+    using F = TicketLayout::Field;
+    l.captions = {{F::First, "1"}, {F::Booklets, "12"}, {F::Folios, "1"}, {F::X, x},      {F::Y, "30"},
+                  {F::E, "90"},    {F::Top, "5"},       {F::Bottom, "22"}, {F::Size, "12"}};
+    return l;
+}
+
+} // namespace
+
+class TestCorrection : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theFitFindsOffsetScaleAndTurnAndRefusesMarksInALine()
+    {
+        const PrinterCorrection truth{2.3, -1.8, 1.006, 0.994, 0.7};
+        const std::vector<QPointF> asked = {{20, 20}, {190, 20}, {20, 277}, {190, 277}, {105, 148.5}};
+        std::vector<QPointF> landed;
+        QRandomGenerator noise(7);
+        for (const QPointF& p : asked)
+            landed.push_back(truth.landing().map(p) + QPointF(noise.bounded(0.1) - 0.05, noise.bounded(0.1) - 0.05));
+        const CorrectionFit fit = fitCorrection(asked, landed);
+        QVERIFY(fit.refusal.isEmpty());
+        QVERIFY(std::abs(fit.correction.dx - truth.dx) < 0.1 && std::abs(fit.correction.dy - truth.dy) < 0.1);
+        QVERIFY(std::abs(fit.correction.sx - truth.sx) < 0.001 && std::abs(fit.correction.sy - truth.sy) < 0.001);
+        QVERIFY(std::abs(fit.correction.degrees - truth.degrees) < 0.03);
+        QVERIFY(fit.worst < 0.1);
+        QCOMPARE(fit.residuals.size(), asked.size());
+        // Printing through the inverse puts a point back where it was asked.
+        const QPointF p(57, 211);
+        const QPointF back = truth.landing().map(truth.asking().map(p));
+        QVERIFY(std::hypot(back.x() - p.x(), back.y() - p.y()) < 1e-9);
+
+        QCOMPARE(fitCorrection({{20, 20}, {100, 100}, {180, 180}}, {{21, 20}, {101, 100}, {181, 180}}).refusal,
+                 QString("les repères sont presque alignés"));
+        QVERIFY(!fitCorrection({{20, 20}, {100, 100}}, {{21, 20}, {101, 100}}).refusal.isEmpty());
+
+        // The settings file's form, and what a hand edit may make of it.
+        QCOMPARE(PrinterCorrection::fromKey(truth.key())->key(), truth.key());
+        for (const QString& nonsense : {"", "1 2 3", "a b c d e", "0 0 1.2 1 0", "30 0 1 1 0", "0 0 1 1 nan"})
+            QVERIFY2(!PrinterCorrection::fromKey(nonsense), qPrintable(nonsense));
+        QCOMPARE(truth.words(), QString("+2,3 / \u22121,8 mm, 100,6 / 99,4 %, +0,70°"));
+    }
+
+    void eachPassPrintsThroughItsInverseOnItsOwnPrinterOnly()
+    {
+        QTemporaryDir folder;
+        const QString settings = folder.filePath("Calvorigne.ini");
+        const PrinterCorrection first{0.4, -0.2, 1.003, 1.003, 0}, second{-1.5, 2.5, 0.995, 0.998, -0.4};
+        QVERIFY(storeCorrection(settings, "Test", 1, first) && storeCorrection(settings, "Test", 2, second));
+        QVERIFY(!storedCorrections(settings, "Autre").any());
+        const PrinterCorrections stored = storedCorrections(settings, "Test");
+        QCOMPARE(stored.words(), QString("passage 1 +0,4 / \u22120,2 mm, 100,3 % ; passage 2 \u22121,5 / +2,5 mm, 99,5 / 99,8 %, "
+                                         "\u22120,40°"));
+
+        RecordingPrinter printer;
+        ScriptedDialogs dialogs;
+        Layout l = exampleOne();
+        l.model.columns = 2;
+        l.model.pitch = 90;
+        l.model.stubs = {{-15, 0, std::nullopt, 90}};
+        PrintRun run(l, printer, dialogs);
+        run.setCorrections(stored);
+        run.run();
+        QCOMPARE(printer.documents.size(), std::size_t(2));
+        // What each pass is asked lands, through that pass's printer error, where the plan puts it.
+        for (int pass = 0; pass < 2; ++pass) {
+            const QTransform landing = stored.pass[pass]->landing();
+            for (const Page& page : printer.documents[std::size_t(pass)])
+                for (const Printed& text : page) {
+                    const QPointF asked(text.left, text.top);
+                    const QPointF landed = landing.map(text.correction.map(asked));
+                    QVERIFY(std::hypot(landed.x() - asked.x(), landed.y() - asked.y()) < 1e-6);
+                    QVERIFY(!text.correction.isIdentity());
+                }
+        }
+        // Forgotten for pass 2, that pass prints as asked; another printer's runs never see it.
+        QVERIFY(storeCorrection(settings, "Test", 2, std::nullopt));
+        QVERIFY(!storedCorrections(settings, "Test").pass[1] && storedCorrections(settings, "Test").pass[0]);
+
+        // A correction that would push a number off the paper refuses the run with the words
+        // the paper alone would give.
+        Layout nearTheEdge = exampleOne("170");
+        const QString plain = planRun(nearTheEdge, printer).refusal;
+        QVERIFY(plain.isEmpty());
+        PrinterCorrections pushed;
+        pushed.pass[1] = PrinterCorrection{-15, 0, 1, 1, 0};
+        const QString refused = planRun(nearTheEdge, printer, pushed).refusal;
+        QCOMPARE(refused, planRun(exampleOne("185"), printer).refusal);
+        QVERIFY(refused.contains("dépasserait le bord droit"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCorrection)
+#include "test_correction.moc"
