@@ -74,6 +74,15 @@ public:
             m_current.emplace_back();
         m_current.back().push_back({text, m_left, m_top, m_size, m_rotation, m_correction});
     }
+    // A shape is recorded as "shape" at the centre of its bounds.
+    void drawShape(const QPainterPath& millimetres) override
+    {
+        const QPointF centre = millimetres.boundingRect().center();
+        const QPointF was(m_left, m_top);
+        setPosition(float(centre.x()), float(centre.y()));
+        printText(QStringLiteral("shape"));
+        setPosition(float(was.x()), float(was.y()));
+    }
     void newPage() override { ++m_pending; }
     void endDocument() override
     {

@@ -1,5 +1,7 @@
 // A printer's measured error: the fit that finds it from marks, the settings file that keeps
 // it for that printer alone, and the runs that print through its inverse.
+#include "correction/ruler.h"
+#include "correction/sheet.h"
 #include "correction/store.h"
 #include "fakes.h"
 #include "print/printrun.h"
@@ -71,6 +73,48 @@ private slots:
         for (const QString& nonsense : {"", "1 2 3", "a b c d e", "0 0 1.2 1 0", "30 0 1 1 0", "0 0 1 1 nan"})
             QVERIFY2(!PrinterCorrection::fromKey(nonsense), qPrintable(nonsense));
         QCOMPARE(truth.words(), QString("+2,3 / \u22121,8 mm, 100,6 / 99,4 %, +0,70°"));
+    }
+
+    void aRulerGivesTheCorrectionWithinWhatARulerHolds()
+    {
+        const QSizeF a4(210, 297);
+        const PrinterCorrection truth{1.8, -2.4, 1.004, 0.996, 0.3};
+        const auto typedFor = [&](int pass, bool comma) {
+            QStringList typed;
+            for (const CalibrationTarget& target : rulerTargets(a4, pass)) {
+                // Read off the sheet to the half millimetre.
+                const QPointF landed = truth.landing().map(target.at);
+                for (const double mm : {landed.x(), landed.y()})
+                    typed << QString::number(std::round(mm * 2) / 2, 'f', 1).replace('.', comma ? ',' : '.');
+            }
+            return typed;
+        };
+        for (int pass = 1; pass <= 2; ++pass)
+            for (const bool comma : {true, false}) {
+                const RulerReading reading = rulerCorrection(a4, pass, typedFor(pass, comma));
+                QVERIFY2(reading.correction, qPrintable(reading.refusal));
+                // Within 0.5 mm over what the three targets span, the middle of the sheet included.
+                std::vector<QPointF> places = {QPointF(105, 148.5)};
+                for (const CalibrationTarget& target : rulerTargets(a4, pass))
+                    places.push_back(target.at);
+                for (const QPointF& place : places) {
+                    const QPointF off = reading.correction->landing().map(place) - truth.landing().map(place);
+                    QVERIFY(std::hypot(off.x(), off.y()) <= 0.5);
+                }
+            }
+        const auto refusal = [&](int index, const QString& text) {
+            QStringList typed = typedFor(1, true);
+            if (index >= 0)
+                typed[index] = text;
+            else
+                typed = {"20", "20", "100", "100", "180", "180"};
+            return rulerCorrection(a4, 1, typed).refusal;
+        };
+        QCOMPARE(refusal(2, "2O,4"), QString("« 2O,4 » n'est pas une distance en millimètres (B, du bord gauche)."));
+        QCOMPARE(refusal(5, "300"), QString("C à 300 mm du bord haut : c'est hors de la feuille, qui mesure 297 mm."));
+        QCOMPARE(refusal(0, ""), QString("Il manque la distance de A du bord gauche."));
+        QVERIFY(refusal(-1, {}).contains("presque en ligne"));
+        QVERIFY(refusal(3, "60").contains("mesurez à nouveau"));
     }
 
     void eachPassPrintsThroughItsInverseOnItsOwnPrinterOnly()

@@ -126,8 +126,13 @@ CorrectionFit fitCorrection(const std::vector<QPointF>& asked, const std::vector
         qy(k) = landed[k].y();
     }
     const Eigen::ColPivHouseholderQR<Eigen::MatrixXd> qr(a);
-    Eigen::JacobiSVD<Eigen::MatrixXd> spread(a.leftCols(2).rowwise() - a.leftCols(2).colwise().mean());
-    if (qr.rank() < 3 || spread.singularValues()(1) < 5) {
+    // How far the points stand from their best line, asked and landed.
+    const auto spread = [](const Eigen::MatrixXd& points) {
+        return Eigen::JacobiSVD<Eigen::MatrixXd>(points.rowwise() - points.colwise().mean()).singularValues()(1);
+    };
+    Eigen::MatrixXd q(n, 2);
+    q << qx, qy;
+    if (qr.rank() < 3 || spread(a.leftCols(2)) < 5 || spread(q) < 5) {
         fit.refusal = QStringLiteral("les repères sont presque alignés");
         return fit;
     }

@@ -2,6 +2,7 @@
 // millimetres, pages and documents. The real one is QtPrinter; tests use a recording one.
 #pragma once
 
+#include <QPainterPath>
 #include <QRectF>
 #include <QTransform>
 #include <QString>
@@ -89,6 +90,9 @@ public:
     virtual void endRun() {}
     // Whether the documents of the run become files rather than paper.
     virtual bool writesFiles() const = 0;
+    // Fills a shape in the ink, in the same millimetres, for marks that are no text; opens a
+    // document when none is open.
+    virtual void drawShape(const QPainterPath& millimetres) = 0;
     // Takes effect only when something is printed after it.
     virtual void newPage() = 0;
     // Hands the open document, if it has a page, to the print system as one job.

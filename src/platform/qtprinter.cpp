@@ -265,7 +265,7 @@ void QtPrinter::openDocument()
     m_correctionChanged = true; // a new painter starts untransformed
 }
 
-void QtPrinter::printText(const QString& text)
+void QtPrinter::prepareDrawing()
 {
     if (!m_painter.isActive())
         openDocument();
@@ -284,7 +284,19 @@ void QtPrinter::printText(const QString& text)
                                     * QTransform::fromScale(dots, dots));
         m_correctionChanged = false;
     }
+}
+
+void QtPrinter::printText(const QString& text)
+{
+    prepareDrawing();
     m_numbers.draw(m_painter, text, m_position, m_font.pointSizeF(), m_rotation);
+}
+
+void QtPrinter::drawShape(const QPainterPath& millimetres)
+{
+    prepareDrawing();
+    const double dots = m_numbers.dotsPerMillimetre();
+    m_painter.fillPath(QTransform::fromScale(dots, dots).map(millimetres), m_ink);
 }
 
 void QtPrinter::newPage()

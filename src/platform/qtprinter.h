@@ -40,6 +40,7 @@ public:
     void setRotation(int degrees) override;
     void setCorrection(const QTransform& asking) override;
     void printText(const QString& text) override;
+    void drawShape(const QPainterPath& millimetres) override;
     void newPage() override;
     void endDocument() override;
     JobState lastJob() const override;
@@ -59,6 +60,8 @@ public:
     QString documentsFolder() const;
 
 private:
+    // Opens the document and the pending pages, and brings the painter up to date.
+    void prepareDrawing();
     void openDocument();
     // Whether the next document is a PDF file of our own, for want of a printer.
     bool writesOwnPdf() const;

@@ -7,6 +7,7 @@
 #include "paperpath/paperpath.h"
 #include "print/ticketmodel.h"
 
+#include <QPainterPath>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -43,9 +44,10 @@ struct PlannedPage {
     // Each number followed by its stubs, column after column; empty for the spare pages of a
     // short last gathering.
     std::vector<PlacedNumber> numbers;
-    std::vector<PlacedText> marks; // printed after the numbers, upright
+    std::vector<PlacedText> marks;    // printed after the numbers, upright
+    std::vector<QPainterPath> shapes; // filled after them, in the same millimetres
 
-    bool blank() const { return numbers.empty() && marks.empty(); }
+    bool blank() const { return numbers.empty() && marks.empty() && shapes.empty(); }
 };
 
 struct PlannedDocument {

@@ -316,6 +316,8 @@ QStringList PrintRun::finishEntry(const QString& outcome)
 
 void PrintRun::printMarks(const PlannedPage& page)
 {
+    for (const QPainterPath& shape : page.shapes)
+        m_printer.drawShape(shape);
     if (page.marks.empty())
         return;
     if (m_rotation != 0)
@@ -328,37 +330,6 @@ void PrintRun::printMarks(const PlannedPage& page)
         m_printer.printText(mark.text);
     }
     m_printer.setFontName(m_layout.fontName());
-}
-
-bool PrintRun::stackTest(const PaperPath& held)
-{
-    m_dialogs.setBusy(true);
-    m_path = held;
-    std::vector<PlannedDocument> documents(2);
-    for (int pass = 1; pass <= 2; ++pass) {
-        PlannedDocument& document = documents[std::size_t(pass - 1)];
-        document.pass = pass;
-        document.after = pass == 1 ? PlannedDocument::Turn : PlannedDocument::Nothing;
-        // Pass 2 at the right of the page's top: once the sheet is turned end for end, at the
-        // sheet's other end; clear of pass 1 whatever the path did.
-        const float left = pass == 1 ? 15 : 110;
-        for (int sheet = 1; sheet <= 3; ++sheet) {
-            PlannedPage& page = document.pages.emplace_back();
-            page.marks = {{QString::number(sheet), left, 10, 96}, {QStringLiteral("passage %1").arg(pass), left, 50, 24}};
-            if (pass == 1)
-                page.marks.push_back({QStringLiteral("\u2191"), left + 40, 10, 96});
-        }
-    }
-    m_entry = JournalEntry();
-    m_journalled = true;
-    m_entry.when = QDateTime::currentDateTime();
-    m_entry.kind = QStringLiteral("essai de retournement");
-    m_entry.passPages = {3, 3};
-    if (!printDocuments(PrintPlan(), documents, false))
-        return false;
-    m_dialogs.setBusy(false);
-    finishEntry(endOutcome());
-    return true;
 }
 
 QString PrintRun::afterText(const PlannedDocument& document, const PlannedDocument* next) const

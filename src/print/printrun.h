@@ -43,6 +43,9 @@ public:
     // Prints the stack test on three sheets of plain paper, in two passes with the turn prompt
     // of the path held; true once both passes are printed.
     bool stackTest(const PaperPath& held);
+    // Prints the calibration sheet on one sheet of plain paper, in two passes with the turn
+    // prompt, as the printer prints without any correction; true once both are printed.
+    bool calibrationSheet();
     // Why the journal or the record could not be written, when they could not.
     QString recordFailure() const { return m_recordFailure; }
 

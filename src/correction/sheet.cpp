@@ -1,0 +1,80 @@
+#include "sheet.h"
+
+namespace calvorigne {
+
+namespace {
+
+// Thin strokes, as filled rectangles: every mark is a filled shape.
+void addBar(QPainterPath& path, QPointF from, QPointF to, double width)
+{
+    const QPointF half(width / 2, width / 2);
+    path.addRect(QRectF(QPointF(std::min(from.x(), to.x()), std::min(from.y(), to.y())) - half,
+                        QPointF(std::max(from.x(), to.x()), std::max(from.y(), to.y())) + half));
+}
+
+} // namespace
+
+std::vector<CalibrationTarget> calibrationTargets(QSizeF paper)
+{
+    const double w = paper.width(), h = paper.height();
+    // Pass 2's, turned end for end with the sheet, land about 20 mm from pass 1's.
+    return {{QStringLiteral("A"), {25, 25}, 1},           {QStringLiteral("B"), {w - 25, 25}, 1},
+            {QStringLiteral("C"), {25, h - 25}, 1},       {QStringLiteral("D"), {w - 25, h - 25}, 1},
+            {QStringLiteral("E"), {w / 2, h / 2}, 1},     {QStringLiteral("F"), {45, 35}, 2},
+            {QStringLiteral("G"), {w - 35, 45}, 2},       {QStringLiteral("H"), {35, h - 45}, 2},
+            {QStringLiteral("I"), {w - 45, h - 35}, 2},   {QStringLiteral("J"), {w / 2 + 15, h / 2 + 15}, 2}};
+}
+
+std::vector<CalibrationTarget> rulerTargets(QSizeF paper, int pass)
+{
+    std::vector<CalibrationTarget> chosen;
+    for (const CalibrationTarget& target : calibrationTargets(paper))
+        if (target.pass == pass && chosen.size() < 3)
+            chosen.push_back(target);
+    return chosen;
+}
+
+QPainterPath targetShape(const CalibrationTarget& target)
+{
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    const QPointF c = target.at;
+    if (target.pass == 1)
+        path.addEllipse(c, 2.5, 2.5);
+    else {
+        QPainterPath ring;
+        ring.addEllipse(c, 3, 3);
+        QPainterPath hole;
+        hole.addEllipse(c, 1.8, 1.8);
+        path.addPath(ring.subtracted(hole));
+    }
+    addBar(path, c - QPointF(7, 0), c + QPointF(7, 0), 0.25);
+    addBar(path, c - QPointF(0, 7), c + QPointF(0, 7), 0.25);
+    return path;
+}
+
+QPainterPath rulesAndArrow(QSizeF paper)
+{
+    QPainterPath path;
+    path.setFillRule(Qt::WindingFill);
+    const QPointF top(50, 12), left(12, 60);
+    addBar(path, top, top + QPointF(100, 0), 0.2);
+    addBar(path, left, left + QPointF(0, 100), 0.2);
+    for (int mm = 0; mm <= 100; ++mm) {
+        const double tick = mm % 10 == 0 ? 4 : mm % 5 == 0 ? 3 : 1.5;
+        addBar(path, top + QPointF(mm, 0), top + QPointF(mm, tick), 0.15);
+        addBar(path, left + QPointF(0, mm), left + QPointF(tick, mm), 0.15);
+    }
+    // To the top of the sheet, at the middle of its width.
+    QPainterPath arrow;
+    const double x = paper.width() / 2;
+    arrow.moveTo(x, 20);
+    arrow.lineTo(x + 4, 28);
+    arrow.lineTo(x - 4, 28);
+    arrow.closeSubpath();
+    arrow.addRect(QRectF(x - 1, 28, 2, 10));
+    path.addPath(arrow);
+    return path;
+}
+
+} // namespace calvorigne

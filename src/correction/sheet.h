@@ -1,0 +1,31 @@
+// The calibration sheet (« Feuille de réglage »): what each pass prints on it, in millimetres
+// from the paper's top-left corner as that pass prints it. Pass 1 marks five targets (A to E)
+// with a disc, pass 2 five others (F to J) with a ring, placed so that none falls on another
+// once the sheet is turned end for end; two 100 mm rules along the edges of pass 1.
+#pragma once
+
+#include <QPainterPath>
+#include <QPointF>
+#include <QSizeF>
+#include <QString>
+#include <vector>
+
+namespace calvorigne {
+
+struct CalibrationTarget {
+    QString label;
+    QPointF at;
+    int pass;
+};
+
+std::vector<CalibrationTarget> calibrationTargets(QSizeF paper);
+// The three targets of a pass that a ruler measures: A, B, C, or F, G, H.
+std::vector<CalibrationTarget> rulerTargets(QSizeF paper, int pass);
+
+// A target's mark: a disc (pass 1) or a ring (pass 2), with a thin cross through its centre.
+QPainterPath targetShape(const CalibrationTarget& target);
+// Pass 1's rules: 100 mm along the top and along the left, a tick every millimetre; and an
+// arrow to the top of the sheet.
+QPainterPath rulesAndArrow(QSizeF paper);
+
+} // namespace calvorigne
