@@ -4,6 +4,7 @@
 #include "print/plan.h"
 #include "print/booklets.h"
 #include "ui/preview/bookletlist.h"
+#include "ui/preview/calibrationdialog.h"
 #include "ui/preview/previewwindow.h"
 #include "ui/preview/ticketpanel.h"
 #include "window_fixture.h"
@@ -440,6 +441,44 @@ private slots:
         QVERIFY(lines[3001].value(9).startsWith("échec au passage 1"));
         QCOMPARE(lines[3002].mid(1, 4), QStringList({"tirage", "Test", "0121", "0132"}));
         QCOMPARE(w.Lbl_Debut->toolTip(), "Dernier tirage : 0121 à 0132, le " + QDate::currentDate().toString("dd/MM/yyyy"));
+    }
+    // The printer's calibration by ruler, as a user does it from the preview: the sheet, the
+    // distances, a refusal, and the next run printing through what was kept.
+    void aRulerCalibrationIsKeptAndUsedByTheNextRun()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        QVERIFY(preview.calibration->isVisible());
+        CalibrationDialog dialog(w);
+        QTest::mouseClick(dialog.printSheet, Qt::LeftButton);
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 + 1 + 5 + 1)); // targets, rules, labels, heading
+        QVERIFY(f.printer.documents[1][0].front().correction.isIdentity());
+
+        // Pass 1 lands 1.5 mm right and 1 mm low: A, B and C as a ruler reads them.
+        const QStringList typed = {"26,5", "26", "186,5", "26", "26,5", "273"};
+        for (int k = 0; k < 6; ++k)
+            dialog.distances[0][k]->setText(k == 3 ? "vingt-six" : typed[k]);
+        QTest::mouseClick(dialog.save[0], Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages.last(), QString("Passage 1 : « vingt-six » n'est pas une distance en millimètres (B, du "
+                                                    "bord haut)."));
+        QVERIFY(!dialog.forget[0]->isEnabled());
+        dialog.distances[0][3]->setText(typed[3]);
+        QTest::mouseClick(dialog.save[0], Qt::LeftButton);
+        QCOMPARE(dialog.stored->text(), QString("Réglage de l'imprimante Test : passage 1 +1,5 / +1,0 mm, 100,0 %"));
+        preview.refresh();
+        QVERIFY(preview.printerLine->text().endsWith("Réglage de l'imprimante Test : passage 1 +1,5 / +1,0 mm, 100,0 %"));
+
+        f.printer.documents.clear();
+        w.cmd_print_Click();
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        const Printed& first = f.printer.documents[0][0][0];
+        QCOMPARE(first.correction.map(QPointF(first.left, first.top)), QPointF(first.left - 1.5, first.top - 1));
+        QVERIFY(f.printer.documents[1][0][0].correction.isIdentity());
+        QVERIFY(f.journalLines().last().join(';').contains("réglage passage 1 +1,5 / +1,0 mm, 100,0 %"));
     }
 };
 

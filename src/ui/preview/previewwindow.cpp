@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "ui/preview/bookletlist.h"
+#include "ui/preview/calibrationdialog.h"
 #include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"
 
@@ -38,6 +39,9 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     stackTest->setToolTip(QStringLiteral("Trois feuilles de papier blanc, pour apprendre comment retourner la pile entre les "
                                          "deux passages sur cette imprimante"));
     forgetPath = new QPushButton(QStringLiteral("Oublier le retournement"), this);
+    calibration = new QPushButton(QStringLiteral("Réglage de l'imprimante…"), this);
+    calibration->setToolTip(QStringLiteral("Une feuille de papier blanc et une règle, pour corriger le décalage et l'échelle "
+                                           "de cette imprimante"));
     view = new PageView(window.printer(), this);
     fitPage = new QPushButton(QStringLiteral("Page entière"), this);
     fitWidth = new QPushButton(QStringLiteral("Pleine largeur"), this);
@@ -78,6 +82,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     paper->addWidget(paperLine, 1);
     paper->addWidget(stackTest);
     paper->addWidget(forgetPath);
+    paper->addWidget(calibration);
     layout->addLayout(paper);
     layout->addLayout(tools);
     layout->addLayout(reprinting);
@@ -114,6 +119,11 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
         QString failure;
         if (!storePath(m_window.settingsPath(), m_window.printer().name(), std::nullopt, &failure))
             m_window.dialogs().message(QStringLiteral("Le retournement n'a pas pu être oublié : %1.").arg(failure));
+        refresh();
+    });
+    connect(calibration, &QPushButton::clicked, this, [this] {
+        CalibrationDialog dialog(m_window, this);
+        dialog.exec();
         refresh();
     });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
@@ -196,7 +206,7 @@ void PreviewWindow::showPaperPath()
     paperLine->setText(path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
                             : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "
                                              "de retournement sur trois feuilles de papier blanc évite de gâcher un tirage."));
-    for (QWidget* shown : std::initializer_list<QWidget*>{paperLine, stackTest, forgetPath})
+    for (QWidget* shown : std::initializer_list<QWidget*>{paperLine, stackTest, forgetPath, calibration})
         shown->setVisible(paper);
     forgetPath->setEnabled(path.has_value());
 }

@@ -38,7 +38,7 @@ public:
     QLabel *summary, *warnings, *printerLine;
     // What is known of the printer's paper path, the stack test that learns it, and forgetting it.
     QLabel* paperLine;
-    QPushButton *stackTest, *forgetPath;
+    QPushButton *stackTest, *forgetPath, *calibration;
     PageView* view;
     QPushButton *fitPage, *fitWidth, *actualSize, *background, *noBackground;
     QSpinBox* pageBox;

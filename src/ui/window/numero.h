@@ -82,6 +82,8 @@ public:
     void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
     // The stack test of the printer, which learns its paper path.
     void stackTest();
+    // The calibration sheet, which a ruler measures to correct the printer's error.
+    void calibrationSheet();
     // The tooltip of "Premier numéro": the last complete run, and whether the number shown
     // was printed already.
     void showLastRun();

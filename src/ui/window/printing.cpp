@@ -73,6 +73,11 @@ void Numero::stackTest()
     print([&](PrintRun& run) { runStackTest(run, m_printer, m_dialogs, m_settingsPath); });
 }
 
+void Numero::calibrationSheet()
+{
+    print([](PrintRun& run) { run.calibrationSheet(); });
+}
+
 void Numero::print(const std::function<void(PrintRun&)>& what)
 {
     InputBlock block(this);

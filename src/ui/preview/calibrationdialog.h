@@ -1,0 +1,33 @@
+// The printer's calibration, by ruler: print the calibration sheet on plain paper, measure
+// three targets of each pass, and the program keeps the correction of that pass for the
+// printer; or forget it.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace calvorigne {
+
+class Numero;
+
+class CalibrationDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CalibrationDialog(Numero& window, QWidget* parent = nullptr);
+
+    QPushButton *printSheet, *save[2], *forget[2];
+    // Per pass, each target's distance from the left edge, then from the top edge.
+    QLineEdit* distances[2][6];
+    QLabel* stored;
+
+private:
+    void savePass(int pass);
+    void showStored();
+
+    Numero& m_window;
+};
+
+} // namespace calvorigne
