@@ -7,6 +7,8 @@
 #include "ui/preview/calibrationdialog.h"
 #include "ui/preview/previewwindow.h"
 #include "ui/preview/ticketpanel.h"
+#include "correction/store.h"
+#include "scans.h"
 #include "window_fixture.h"
 
 #include <QComboBox>
@@ -39,7 +41,7 @@ bool printedAsPlanned(const PrintPlan& plan, const RecordingPrinter& printer)
         for (const PlannedPage& page : document.pages) {
             Page p;
             for (const PlacedNumber& number : page.numbers)
-                p.push_back({plan.text(number), number.left, number.top, plan.sizeOf(number), plan.rotationOf(number)});
+                p.push_back({plan.text(number), number.left, number.top, plan.sizeOf(number), plan.rotationOf(number), QTransform()});
             if (!p.empty())
                 d.push_back(p);
         }
@@ -455,7 +457,7 @@ private slots:
         CalibrationDialog dialog(w);
         QTest::mouseClick(dialog.printSheet, Qt::LeftButton);
         QCOMPARE(f.printer.documents.size(), std::size_t(2));
-        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 + 1 + 5 + 1)); // targets, rules, labels, heading
+        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 * 2 + 1 + 5 + 1)); // discs and crosses, rules, labels, heading
         QVERIFY(f.printer.documents[1][0].front().correction.isIdentity());
 
         // Pass 1 lands 1.5 mm right and 1 mm low: A, B and C as a ruler reads them.
@@ -479,6 +481,32 @@ private slots:
         QCOMPARE(first.correction.map(QPointF(first.left, first.top)), QPointF(first.left - 1.5, first.top - 1));
         QVERIFY(f.printer.documents[1][0][0].correction.isIdentity());
         QVERIFY(f.journalLines().last().join(';').contains("réglage passage 1 +1,5 / +1,0 mm, 100,0 %"));
+    }
+    // A scan of the printed sheet instead of a ruler: read, shown over the scan, kept by a
+    // click; a picture that is no calibration sheet keeps nothing and says why.
+    void aScanOfTheCalibrationSheetIsReadAndKept()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        CalibrationDialog dialog(w);
+        const PrinterCorrection truth[2] = {{1.6, -0.9, 1.004, 0.998, 0.3}, {-2.2, 1.7, 0.997, 1.003, -0.5}};
+        const QString scan = f.dir.filePath("réglage.png");
+        QVERIFY(scanned(onTheGlass(truth, 200, 0.6)).save(scan));
+        dialog.readScanFile(scan);
+        QVERIFY2(dialog.keepScan->isEnabled(), qPrintable(dialog.scanWords->text()));
+        QVERIFY(dialog.scanView->pixmap().width() > 0);
+        QVERIFY(dialog.scanWords->text().startsWith("Lu sur la numérisation : passage 1 +1,6 / \u22120,9 mm"));
+        QTest::mouseClick(dialog.keepScan, Qt::LeftButton);
+        const PrinterCorrections kept = storedCorrections(f.settingsPath, "Test");
+        for (int pass = 0; pass < 2; ++pass)
+            QVERIFY(std::abs(kept.pass[pass]->dx - truth[pass].dx) < 0.1 && std::abs(kept.pass[pass]->degrees - truth[pass].degrees) < 0.02);
+
+        QImage blank(1500, 2000, QImage::Format_Grayscale8);
+        blank.fill(Qt::white);
+        QVERIFY(blank.save(scan));
+        dialog.readScanFile(scan);
+        QVERIFY(!dialog.keepScan->isEnabled());
+        QVERIFY(f.dialogs.messages.last().startsWith("Rien n'a été retenu de cette numérisation : Les bords de la feuille"));
     }
 };
 

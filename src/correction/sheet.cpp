@@ -34,23 +34,20 @@ std::vector<CalibrationTarget> rulerTargets(QSizeF paper, int pass)
     return chosen;
 }
 
-QPainterPath targetShape(const CalibrationTarget& target)
+std::vector<QPainterPath> targetShapes(const CalibrationTarget& target)
 {
-    QPainterPath path;
-    path.setFillRule(Qt::WindingFill);
     const QPointF c = target.at;
-    if (target.pass == 1)
-        path.addEllipse(c, 2.5, 2.5);
-    else {
-        QPainterPath ring;
-        ring.addEllipse(c, 3, 3);
-        QPainterPath hole;
-        hole.addEllipse(c, 1.8, 1.8);
-        path.addPath(ring.subtracted(hole));
-    }
-    addBar(path, c - QPointF(7, 0), c + QPointF(7, 0), 0.25);
-    addBar(path, c - QPointF(0, 7), c + QPointF(0, 7), 0.25);
-    return path;
+    // Curves kept as curves: a boolean of paths would make polygons of them.
+    QPainterPath body;
+    body.setFillRule(Qt::OddEvenFill);
+    body.addEllipse(c, target.pass == 1 ? 2.5 : 3, target.pass == 1 ? 2.5 : 3);
+    if (target.pass == 2)
+        body.addEllipse(c, 1.8, 1.8);
+    QPainterPath cross;
+    cross.setFillRule(Qt::WindingFill);
+    addBar(cross, c - QPointF(7, 0), c + QPointF(7, 0), 0.25);
+    addBar(cross, c - QPointF(0, 7), c + QPointF(0, 7), 0.25);
+    return {body, cross};
 }
 
 QPainterPath rulesAndArrow(QSizeF paper)

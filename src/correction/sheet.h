@@ -22,8 +22,8 @@ std::vector<CalibrationTarget> calibrationTargets(QSizeF paper);
 // The three targets of a pass that a ruler measures: A, B, C, or F, G, H.
 std::vector<CalibrationTarget> rulerTargets(QSizeF paper, int pass);
 
-// A target's mark: a disc (pass 1) or a ring (pass 2), with a thin cross through its centre.
-QPainterPath targetShape(const CalibrationTarget& target);
+// A target's mark: a disc (pass 1) or a ring (pass 2), then a thin cross through its centre.
+std::vector<QPainterPath> targetShapes(const CalibrationTarget& target);
 // Pass 1's rules: 100 mm along the top and along the left, a tick every millimetre; and an
 // arrow to the top of the sheet.
 QPainterPath rulesAndArrow(QSizeF paper);

@@ -59,7 +59,8 @@ bool PrintRun::calibrationSheet()
         for (const CalibrationTarget& target : calibrationTargets(sheet.size())) {
             if (target.pass != pass)
                 continue;
-            page.shapes.push_back(targetShape(target).translated(toPrintable));
+            for (const QPainterPath& shape : targetShapes(target))
+                page.shapes.push_back(shape.translated(toPrintable));
             const QPointF label = target.at + toPrintable + QPointF(4, -9);
             page.marks.push_back({target.label, float(label.x()), float(label.y()), 14});
         }

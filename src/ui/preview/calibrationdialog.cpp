@@ -7,7 +7,12 @@
 #include "platform/printer.h"
 #include "ui/window/numero.h"
 
+#include "ui/preview/sheetpicture.h"
+
 #include <QBoxLayout>
+#include <QFileDialog>
+#include <QLocale>
+#include <QPainter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -62,7 +67,40 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
     stored = new QLabel(this);
     stored->setWordWrap(true);
     layout->addWidget(stored);
+    auto* scanning = new QHBoxLayout;
+    openScan = new QPushButton(QStringLiteral("Lire une numérisation…"), this);
+    openScan->setToolTip(QStringLiteral("La feuille de réglage imprimée, numérisée de 150 à 1 200 points par pouce, couvercle "
+                                        "ouvert ou sur un fond sombre pour que ses bords se voient"));
+    keepScan = new QPushButton(QStringLiteral("Retenir ce qu'a lu la numérisation"), this);
+    keepScan->setEnabled(false);
+    scanning->addWidget(openScan);
+    scanning->addWidget(keepScan);
+    scanning->addStretch();
+    layout->addLayout(scanning);
+    scanView = new QLabel(this);
+    scanWords = new QLabel(this);
+    scanWords->setWordWrap(true);
+    auto* scanRow = new QHBoxLayout;
+    scanRow->addWidget(scanView);
+    scanRow->addWidget(scanWords, 1, Qt::AlignTop);
+    layout->addLayout(scanRow);
     connect(printSheet, &QPushButton::clicked, this, [this] { m_window.calibrationSheet(); });
+    connect(openScan, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("La feuille de réglage numérisée"), QString(),
+                                                          QStringLiteral("Images (*.png *.jpg *.jpeg *.tif *.tiff *.bmp)"));
+        if (!path.isEmpty())
+            readScanFile(path);
+    });
+    connect(keepScan, &QPushButton::clicked, this, [this] {
+        QString failure;
+        for (int pass = 1; pass <= 2; ++pass)
+            if (!storeCorrection(m_window.settingsPath(), m_window.printer().name(), pass, m_scan.pass[pass - 1], &failure)) {
+                m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être retenu : %1.").arg(failure));
+                break;
+            }
+        keepScan->setEnabled(false);
+        showStored();
+    });
     showStored();
 }
 
@@ -79,6 +117,48 @@ void CalibrationDialog::savePass(int pass)
     else if (!storeCorrection(m_window.settingsPath(), printer, pass, reading.correction, &failure))
         m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être retenu : %1.").arg(failure));
     showStored();
+}
+
+void CalibrationDialog::readScanFile(const QString& path)
+{
+    QString why;
+    const QImage scan = sheetPicture(path, &why);
+    m_scan = scan.isNull() ? ScanReading{{}, {}, why + u'.'} : readScan(scan, m_window.printer().sheet().size());
+    showScan(scan, m_scan);
+    if (!m_scan.refusal.isEmpty())
+        m_window.dialogs().message(QStringLiteral("Rien n'a été retenu de cette numérisation : %1").arg(m_scan.refusal));
+}
+
+void CalibrationDialog::showScan(const QImage& scan, const ScanReading& reading)
+{
+    keepScan->setEnabled(reading.refusal.isEmpty());
+    if (!reading.refusal.isEmpty() || scan.isNull()) {
+        scanView->clear();
+        scanWords->setText(reading.refusal);
+        return;
+    }
+    // Each target where it was found, its residual drawn two hundred times larger.
+    const double shrink = 360.0 / std::max(scan.width(), scan.height());
+    QImage view = scan.scaled(scan.size() * shrink, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&view);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QStringList words;
+    const QLocale french(QLocale::French);
+    for (const FoundTarget& target : reading.targets) {
+        const QPointF at = target.inScan * shrink;
+        painter.setPen(QPen(target.pass == 1 ? QColor(30, 70, 200) : QColor(210, 40, 40), 1.5));
+        painter.drawEllipse(at, 6, 6);
+        painter.drawLine(at, at + target.residual * 200 * shrink * scan.width() / m_window.printer().sheet().width());
+        words << QStringLiteral("%1 : %2 mm").arg(target.label, french.toString(std::hypot(target.residual.x(), target.residual.y()), 'f', 2));
+    }
+    painter.end();
+    scanView->setPixmap(QPixmap::fromImage(view));
+    PrinterCorrections read;
+    read.pass[0] = reading.pass[0];
+    read.pass[1] = reading.pass[1];
+    scanWords->setText(QStringLiteral("Lu sur la numérisation : %1.\nÉcart de chaque repère au réglage trouvé : %2.")
+                           .arg(read.words(), words.join(QStringLiteral(", "))));
 }
 
 void CalibrationDialog::showStored()

@@ -3,6 +3,8 @@
 // printer; or forget it.
 #pragma once
 
+#include "correction/scan.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -22,12 +24,19 @@ public:
     // Per pass, each target's distance from the left edge, then from the top edge.
     QLineEdit* distances[2][6];
     QLabel* stored;
+    // A scan of the printed sheet instead of a ruler: what was read, over the scan, and the
+    // button that keeps it.
+    QPushButton *openScan, *keepScan;
+    QLabel *scanView, *scanWords;
+    void readScanFile(const QString& path);
 
 private:
     void savePass(int pass);
     void showStored();
+    void showScan(const QImage& scan, const ScanReading& reading);
 
     Numero& m_window;
+    ScanReading m_scan;
 };
 
 } // namespace calvorigne

@@ -1,0 +1,374 @@
+#include "scan.h"
+
+#include "correction/sheet.h"
+
+#include <Eigen/Dense>
+#include <QLocale>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace calvorigne {
+
+namespace {
+
+struct Gray {
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> px;
+    int at(int x, int y) const { return px[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
+};
+
+Gray grayOf(const QImage& image)
+{
+    const QImage g = image.convertToFormat(QImage::Format_Grayscale8);
+    Gray gray{g.width(), g.height(), std::vector<std::uint8_t>(std::size_t(g.width()) * std::size_t(g.height()))};
+    for (int y = 0; y < g.height(); ++y)
+        std::copy_n(g.constScanLine(y), g.width(), gray.px.begin() + std::ptrdiff_t(y) * g.width());
+    return gray;
+}
+
+// The level that best splits a histogram in two (Otsu).
+int splitLevel(const std::array<double, 256>& histogram)
+{
+    double total = 0, sum = 0;
+    for (int k = 0; k < 256; ++k) {
+        total += histogram[k];
+        sum += k * histogram[k];
+    }
+    double below = 0, belowSum = 0, best = -1;
+    int level = 128;
+    for (int k = 0; k < 255; ++k) {
+        below += histogram[k];
+        belowSum += k * histogram[k];
+        if (below == 0 || below == total)
+            continue;
+        const double m0 = belowSum / below, m1 = (sum - belowSum) / (total - below);
+        const double between = below * (total - below) * (m0 - m1) * (m0 - m1);
+        if (between > best) {
+            best = between;
+            level = k;
+        }
+    }
+    return level + 1;
+}
+
+struct Line {
+    Eigen::Vector2d point, direction;
+};
+
+// The line through edge points, refitted without those far from it.
+std::optional<Line> fitLine(std::vector<Eigen::Vector2d> points)
+{
+    Line line;
+    for (int round = 0; round < 4; ++round) {
+        if (points.size() < 10)
+            return std::nullopt;
+        Eigen::Vector2d mean = Eigen::Vector2d::Zero();
+        for (const auto& p : points)
+            mean += p;
+        mean /= double(points.size());
+        Eigen::Matrix2d spread = Eigen::Matrix2d::Zero();
+        for (const auto& p : points)
+            spread += (p - mean) * (p - mean).transpose();
+        const Eigen::SelfAdjointEigenSolver<Eigen::Matrix2d> solver(spread);
+        line = {mean, solver.eigenvectors().col(1)};
+        const Eigen::Vector2d normal = solver.eigenvectors().col(0);
+        std::vector<double> distances;
+        for (const auto& p : points)
+            distances.push_back(std::abs(normal.dot(p - mean)));
+        std::vector<double> sorted = distances;
+        std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+        const double keep = std::max(1.0, 3 * sorted[sorted.size() / 2]);
+        std::vector<Eigen::Vector2d> kept;
+        for (std::size_t k = 0; k < points.size(); ++k)
+            if (distances[k] <= keep)
+                kept.push_back(points[k]);
+        if (kept.size() == points.size())
+            break;
+        points = std::move(kept);
+    }
+    return line;
+}
+
+Eigen::Vector2d meet(const Line& a, const Line& b)
+{
+    Eigen::Matrix2d m;
+    m << a.direction, -b.direction;
+    const Eigen::Vector2d t = m.colPivHouseholderQr().solve(b.point - a.point);
+    return a.point + t(0) * a.direction;
+}
+
+// Where the paper begins along a line of pixels from outside: the first rise from the dark
+// background through the level, to a fraction of a pixel, followed by a run of paper.
+template <typename Sample>
+std::optional<double> paperStart(Sample sample, int count, int level, int run)
+{
+    if (sample(0) >= level)
+        return std::nullopt; // the paper reaches the picture's edge
+    for (int i = 1; i + run < count; ++i) {
+        if (sample(i) < level)
+            continue;
+        bool paper = true;
+        for (int k = 1; k <= run && paper; ++k)
+            paper = sample(i + k) >= level;
+        if (!paper)
+            continue;
+        const double before = sample(i - 1), after = sample(i);
+        return i - 1 + (level - before) / std::max(1.0, after - before);
+    }
+    return std::nullopt;
+}
+
+// The mm → pixel map through four corner pairs, by least squares.
+Eigen::Matrix<double, 2, 3> affineThrough(const std::array<Eigen::Vector2d, 4>& mm, const std::array<Eigen::Vector2d, 4>& px,
+                                         double* worst)
+{
+    Eigen::Matrix<double, 4, 3> a;
+    Eigen::Matrix<double, 4, 2> b;
+    for (int k = 0; k < 4; ++k) {
+        a.row(k) << mm[std::size_t(k)].x(), mm[std::size_t(k)].y(), 1;
+        b.row(k) = px[std::size_t(k)].transpose();
+    }
+    const Eigen::Matrix<double, 3, 2> x = a.colPivHouseholderQr().solve(b);
+    *worst = ((a * x) - b).rowwise().norm().maxCoeff();
+    return x.transpose();
+}
+
+} // namespace
+
+ScanReading readScan(const QImage& scan, QSizeF paper)
+{
+    ScanReading reading;
+    const auto refuse = [&](const QString& why) {
+        reading.refusal = why;
+        return reading;
+    };
+    if (scan.isNull())
+        return refuse(QStringLiteral("L'image est vide."));
+    const Gray g = grayOf(scan);
+    std::array<double, 256> histogram{};
+    for (const std::uint8_t v : g.px)
+        ++histogram[v];
+    const int level = splitLevel(histogram);
+
+    // The paper's edges, from outside inwards, along rows and columns across its middle.
+    const int run = std::max(3, std::min(g.w, g.h) / 150);
+    std::vector<Eigen::Vector2d> left, right, top, bottom;
+    const int rowStep = std::max(1, g.h / 600), columnStep = std::max(1, g.w / 600);
+    for (int y = 0; y < g.h; y += rowStep) {
+        if (const auto x = paperStart([&](int i) { return g.at(i, y); }, g.w, level, run))
+            left.emplace_back(*x, y);
+        if (const auto x = paperStart([&](int i) { return g.at(g.w - 1 - i, y); }, g.w, level, run))
+            right.emplace_back(g.w - 1 - *x, y);
+    }
+    for (int x = 0; x < g.w; x += columnStep) {
+        if (const auto y = paperStart([&](int i) { return g.at(x, i); }, g.h, level, run))
+            top.emplace_back(x, *y);
+        if (const auto y = paperStart([&](int i) { return g.at(x, g.h - 1 - i); }, g.h, level, run))
+            bottom.emplace_back(x, g.h - 1 - *y);
+    }
+    const QString noEdges = QStringLiteral("Les bords de la feuille ne se voient pas sur la numérisation : numérisez-la "
+                                           "couvercle ouvert ou sur un fond sombre, sans la recadrer.");
+    const auto l = fitLine(left), r = fitLine(right), t = fitLine(top), b = fitLine(bottom);
+    if (!l || !r || !t || !b)
+        return refuse(noEdges);
+    const std::array<Eigen::Vector2d, 4> corners = {meet(*t, *l), meet(*t, *r), meet(*b, *l), meet(*b, *r)};
+
+    // Which corner of the paper each is: every turn and mirror whose shape fits.
+    const double w = paper.width(), h = paper.height();
+    const std::array<Eigen::Vector2d, 4> paperCorners = {Eigen::Vector2d(0, 0), Eigen::Vector2d(w, 0), Eigen::Vector2d(0, h),
+                                                         Eigen::Vector2d(w, h)};
+    std::vector<Eigen::Matrix<double, 2, 3>> frames;
+    std::array<int, 4> order = {0, 1, 2, 3};
+    double scale = 0;
+    do {
+        std::array<Eigen::Vector2d, 4> px;
+        for (int k = 0; k < 4; ++k)
+            px[std::size_t(k)] = corners[std::size_t(order[std::size_t(k)])];
+        double worst = 0;
+        const Eigen::Matrix<double, 2, 3> frame = affineThrough(paperCorners, px, &worst);
+        const double pixelsPerMm = std::sqrt(std::abs(frame.leftCols(2).determinant()));
+        if (worst < 0.02 * pixelsPerMm * std::min(w, h)) {
+            frames.push_back(frame);
+            scale = pixelsPerMm;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+    if (frames.empty() || scale < 150 / 25.4 * 0.9)
+        return refuse(frames.empty() ? noEdges
+                                     : QStringLiteral("La numérisation est trop grossière : numérisez la feuille à 150 "
+                                                      "points par pouce au moins."));
+
+    // The shades of the paper and of the ink, from what lies on the paper.
+    const Eigen::Matrix<double, 2, 3>& some = frames.front();
+    const Eigen::Matrix2d toMm = some.leftCols(2).inverse();
+    std::array<double, 256> onPaper{};
+    double total = 0;
+    for (int y = 0; y < g.h; y += 2)
+        for (int x = 0; x < g.w; x += 2) {
+            const Eigen::Vector2d mm = toMm * (Eigen::Vector2d(x, y) - some.col(2));
+            if (mm.x() > 3 && mm.y() > 3 && mm.x() < w - 3 && mm.y() < h - 3) {
+                ++onPaper[std::size_t(g.at(x, y))];
+                ++total;
+            }
+        }
+    const int ink = splitLevel(onPaper);
+    int paperLevel = 255;
+    for (double seen = onPaper[255]; seen < total / 2 && paperLevel > 0;)
+        seen += onPaper[std::size_t(--paperLevel)];
+
+    // Each target found from where a frame puts it, by the centroid of the dark within a
+    // circle that follows it (its cross is alike on all sides, its label farther out).
+    struct Found {
+        Eigen::Vector2d centre;
+        bool disc = false, clean = false;
+    };
+    const auto locate = [&](Eigen::Vector2d c) {
+        const double floor = paperLevel - 0.25 * (paperLevel - ink);
+        const auto around = [&](double fromMm, double toMm2, auto each) {
+            const double r0 = fromMm * scale, r1 = toMm2 * scale;
+            for (int y = int(c.y() - r1) - 1; y <= int(c.y() + r1) + 1; ++y)
+                for (int x = int(c.x() - r1) - 1; x <= int(c.x() + r1) + 1; ++x) {
+                    const double d = std::hypot(x - c.x(), y - c.y());
+                    if (d >= r0 && d <= r1 && x >= 0 && y >= 0 && x < g.w && y < g.h)
+                        each(x, y);
+                }
+        };
+        for (int step = 0; step < 40; ++step) {
+            const double radius = step < 3 ? 7 - step : 4;
+            double weight = 0, sx = 0, sy = 0;
+            around(0, radius, [&](int x, int y) {
+                const double dark = std::max(0.0, floor - g.at(x, y));
+                weight += dark;
+                sx += dark * x;
+                sy += dark * y;
+            });
+            if (weight <= 0)
+                return Found{c};
+            const Eigen::Vector2d next(sx / weight, sy / weight);
+            const bool settled = step >= 3 && (next - c).norm() < 0.005;
+            c = next;
+            if (settled)
+                break;
+        }
+        // A clean mark: light all round it but for its cross; a disc or a ring at its centre.
+        int outside = 0, darkOutside = 0, middle = 0, darkMiddle = 0;
+        around(3.4, 4.2, [&](int x, int y) {
+            if (std::abs(x - c.x()) < 0.7 * scale || std::abs(y - c.y()) < 0.7 * scale)
+                return;
+            ++outside;
+            darkOutside += g.at(x, y) < ink;
+        });
+        around(0, 1.3, [&](int x, int y) {
+            if (std::abs(x - c.x()) < 0.45 * scale || std::abs(y - c.y()) < 0.45 * scale)
+                return; // the cross
+            ++middle;
+            darkMiddle += g.at(x, y) < ink;
+        });
+        return Found{c, darkMiddle * 2 > middle, outside > 0 && darkOutside * 10 < outside};
+    };
+
+    // The frame in which discs stand at A to E and rings, turned with the sheet, at F to J:
+    // the only one, as J stands off the middle.
+    const std::vector<CalibrationTarget> targets = calibrationTargets(paper);
+    const auto askedInSheet = [&](const CalibrationTarget& target) {
+        return target.pass == 1 ? Eigen::Vector2d(target.at.x(), target.at.y())
+                                : Eigen::Vector2d(w - target.at.x(), h - target.at.y());
+    };
+    std::vector<Found> best;
+    const Eigen::Matrix<double, 2, 3>* bestFrame = nullptr;
+    int bestCount = -1;
+    double bestOff = 0;
+    for (const auto& frame : frames) {
+        std::vector<Found> found;
+        const auto find = [&](std::size_t k, Eigen::Vector2d inSheet) {
+            Found f = locate(frame.leftCols(2) * inSheet + frame.col(2));
+            f.clean = f.clean && f.disc == (targets[k].pass == 1);
+            return f;
+        };
+        for (std::size_t k = 0; k < targets.size(); ++k)
+            found.push_back(find(k, askedInSheet(targets[k])));
+        // A pass's large turn or scale puts its far targets well off the paper's own frame:
+        // those missed are sought again where the others say their pass put them.
+        const Eigen::Matrix2d inverse = frame.leftCols(2).inverse();
+        for (int pass = 1; pass <= 2; ++pass) {
+            std::vector<QPointF> asked, landed;
+            for (std::size_t k = 0; k < targets.size(); ++k)
+                if (targets[k].pass == pass && found[k].clean) {
+                    const Eigen::Vector2d mm = inverse * (found[k].centre - frame.col(2));
+                    asked.emplace_back(askedInSheet(targets[k]).x(), askedInSheet(targets[k]).y());
+                    landed.emplace_back(mm.x(), mm.y());
+                }
+            if (asked.size() < 3 || asked.size() == 5)
+                continue;
+            const CorrectionFit fit = fitCorrection(asked, landed);
+            // Only what a printer does: a frame turned the wrong way round would be "corrected"
+            // by a half turn.
+            if (!fit.refusal.isEmpty() || !PrinterCorrection::fromKey(fit.correction.key()))
+                continue;
+            for (std::size_t k = 0; k < targets.size(); ++k)
+                if (targets[k].pass == pass && !found[k].clean) {
+                    const QPointF p = fit.correction.landing().map(QPointF(askedInSheet(targets[k]).x(), askedInSheet(targets[k]).y()));
+                    found[k] = find(k, Eigen::Vector2d(p.x(), p.y()));
+                }
+        }
+        int count = 0;
+        double off = 0; // how far the targets stand from where the paper alone puts them, mm
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            count += found[k].clean;
+            off += (inverse * (found[k].centre - frame.col(2)) - askedInSheet(targets[k])).norm();
+        }
+        if (count > bestCount || (count == bestCount && off < bestOff)) {
+            bestOff = off;
+            bestCount = count;
+            best = found;
+            bestFrame = &frame;
+        }
+    }
+    if (bestCount < 6)
+        return refuse(QStringLiteral("Les repères de la feuille de réglage ne se retrouvent pas sur cette image : est-ce bien la "
+                                     "feuille de réglage, entière et nette ?"));
+    for (std::size_t k = 0; k < targets.size(); ++k)
+        if (!best[k].clean)
+            return refuse(QStringLiteral("Le repère %1 ne se lit pas nettement sur la numérisation : une tache le cache, ou "
+                                         "il est imprimé deux fois. Imprimez une nouvelle feuille de réglage.")
+                              .arg(targets[k].label));
+
+    // Each pass's correction, in the frame of that pass.
+    const Eigen::Matrix2d inverse = bestFrame->leftCols(2).inverse();
+    const QLocale french(QLocale::French);
+    for (int pass = 1; pass <= 2; ++pass) {
+        std::vector<QPointF> asked, landed;
+        std::vector<std::size_t> which;
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            if (targets[k].pass != pass)
+                continue;
+            const Eigen::Vector2d centre = best[k].centre;
+            const Eigen::Vector2d mm = inverse * (centre - bestFrame->col(2));
+            const QPointF at = pass == 1 ? QPointF(mm.x(), mm.y()) : QPointF(w - mm.x(), h - mm.y());
+            asked.push_back(targets[k].at);
+            landed.push_back(at);
+            which.push_back(k);
+            reading.targets.push_back({targets[k].label, pass, targets[k].at, at, {}, QPointF(centre.x(), centre.y())});
+        }
+        const CorrectionFit fit = fitCorrection(asked, landed);
+        if (!fit.refusal.isEmpty())
+            return refuse(QStringLiteral("Les repères du passage %1 ne se lisent pas : %2.").arg(pass).arg(fit.refusal));
+        for (std::size_t k = 0; k < fit.residuals.size(); ++k)
+            reading.targets[reading.targets.size() - fit.residuals.size() + k].residual = fit.residuals[k];
+        const PrinterCorrection& c = fit.correction;
+        if (std::abs(c.sx - 1) > 0.05 || std::abs(c.sy - 1) > 0.05)
+            return refuse(QStringLiteral("Le passage %1 serait imprimé à %2 % : ce n'est pas une erreur d'imprimante. Vérifiez "
+                                         "que la feuille a été imprimée sans réduction.")
+                              .arg(pass)
+                              .arg(french.toString((std::abs(c.sx - 1) > std::abs(c.sy - 1) ? c.sx : c.sy) * 100, 'f', 1)));
+        if (fit.worst > 0.3)
+            return refuse(QStringLiteral("Les repères du passage %1 ne s'accordent pas entre eux (%2 mm d'écart) : la feuille "
+                                         "a peut-être gondolé. Numérisez-la bien à plat.")
+                              .arg(pass)
+                              .arg(french.toString(fit.worst, 'f', 2)));
+        reading.pass[pass - 1] = c;
+    }
+    return reading;
+}
+
+} // namespace calvorigne
