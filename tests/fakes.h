@@ -4,7 +4,9 @@
 
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "print/ticketlayout.h"
 
+#include <QMap>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -227,5 +229,30 @@ private:
     }
     QStringList* m_journal;
 };
+
+// The window's parameters without the window.
+class FakeLayout : public TicketLayout {
+public:
+    QMap<Field, QString> captions;
+    TicketModel model;
+    QString caption(Field field) const override { return captions.value(field, QStringLiteral("0")); }
+    void setCaption(Field field, const QString& text) override { captions[field] = text; }
+    QString fontName() const override { return QStringLiteral("Arial"); }
+    bool bold() const override { return false; }
+    std::uint32_t inkColour() const override { return 0; }
+    TicketModel ticketModel() const override { return model; }
+};
+
+// The page of worked example 1 (three rows 90 mm apart), for that many booklets of that many
+// folios, the numbers x mm from the left.
+inline FakeLayout exampleLayout(int booklets, int folios, const QString& x = QStringLiteral("20"), const TicketModel& model = {})
+{
+    FakeLayout l;
+    using F = TicketLayout::Field;
+    l.captions = {{F::First, "1"}, {F::Booklets, QString::number(booklets)}, {F::Folios, QString::number(folios)},
+                  {F::X, x},       {F::Y, "30"},  {F::E, "90"},  {F::Top, "5"}, {F::Bottom, "22"}, {F::Size, "12"}};
+    l.model = model;
+    return l;
+}
 
 } // namespace calvorigne::testing

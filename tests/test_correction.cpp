@@ -6,7 +6,6 @@
 #include "fakes.h"
 #include "print/printrun.h"
 
-#include <QMap>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,26 +15,10 @@ using namespace calvorigne::testing;
 
 namespace {
 
-class Layout : public TicketLayout {
-public:
-    QMap<Field, QString> captions;
-    TicketModel model;
-    QString caption(Field field) const override { return captions.value(field, QStringLiteral("0")); }
-    void setCaption(Field field, const QString& text) override { captions[field] = text; }
-    QString fontName() const override { return QStringLiteral("Arial"); }
-    bool bold() const override { return false; }
-    std::uint32_t inkColour() const override { return 0; }
-    TicketModel ticketModel() const override { return model; }
-};
-
 // Worked example 1, with the numbers x mm from the left.
-Layout exampleOne(const QString& x = "20")
+FakeLayout exampleOne(const QString& x = "20")
 {
-    Layout l;
-    using F = TicketLayout::Field;
-    l.captions = {{F::First, "1"}, {F::Booklets, "12"}, {F::Folios, "1"}, {F::X, x},      {F::Y, "30"},
-                  {F::E, "90"},    {F::Top, "5"},       {F::Bottom, "22"}, {F::Size, "12"}};
-    return l;
+    return exampleLayout(12, 1, x);
 }
 
 } // namespace
@@ -130,7 +113,7 @@ private slots:
 
         RecordingPrinter printer;
         ScriptedDialogs dialogs;
-        Layout l = exampleOne();
+        FakeLayout l = exampleOne();
         l.model.columns = 2;
         l.model.pitch = 90;
         l.model.stubs = {{-15, 0, std::nullopt, 90}};
@@ -155,7 +138,7 @@ private slots:
 
         // A correction that would push a number off the paper refuses the run with the words
         // the paper alone would give.
-        Layout nearTheEdge = exampleOne("170");
+        FakeLayout nearTheEdge = exampleOne("170");
         const QString plain = planRun(nearTheEdge, printer).refusal;
         QVERIFY(plain.isEmpty());
         PrinterCorrections pushed;

@@ -9,7 +9,6 @@
 #include "print/printrun.h"
 #include "print/stacktest.h"
 
-#include <QMap>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,29 +18,6 @@ using namespace calvorigne;
 using namespace calvorigne::testing;
 
 namespace {
-
-// The window's parameters, without the window.
-class Layout : public TicketLayout {
-public:
-    QMap<Field, QString> captions;
-    TicketModel model;
-    QString caption(Field field) const override { return captions.value(field, QStringLiteral("0")); }
-    void setCaption(Field field, const QString& text) override { captions[field] = text; }
-    QString fontName() const override { return QStringLiteral("Arial"); }
-    bool bold() const override { return false; }
-    std::uint32_t inkColour() const override { return 0; }
-    TicketModel ticketModel() const override { return model; }
-};
-
-Layout layout(int booklets, int folios, const TicketModel& model = {})
-{
-    Layout l;
-    using F = TicketLayout::Field;
-    l.captions = {{F::First, "1"}, {F::Booklets, QString::number(booklets)}, {F::Folios, QString::number(folios)},
-                  {F::X, "20"},    {F::Y, "30"},  {F::E, "90"},  {F::Top, "5"}, {F::Bottom, "22"}, {F::Size, "12"}};
-    l.model = model;
-    return l;
-}
 
 // A sheet's faces are 0 (the face the tickets are printed on) and 1; its ends 0 (the tickets'
 // top) and 1.
@@ -163,7 +139,7 @@ class TestPaperPath : public QObject {
     {
         RecordingPrinter printer;
         ScriptedDialogs dialogs;
-        Layout l = layout(12, 1);
+        FakeLayout l = exampleLayout(12, 1);
         PrintRun run(l, printer, dialogs);
         std::vector<Sheet> stack = tray(3, 0);
         stack.back().cross = true; // on the upper face of the top sheet
@@ -195,7 +171,7 @@ class TestPaperPath : public QObject {
     }
 
     // A run, or a reprint, through the program with the path it learned, on the simulated printer.
-    void checkRun(const Machine& m, Layout l, const std::vector<SheetSelection>& reprint = {})
+    void checkRun(const Machine& m, FakeLayout l, const std::vector<SheetSelection>& reprint = {})
     {
         RecordingPrinter printer;
         ScriptedDialogs dialogs;
@@ -233,11 +209,12 @@ class TestPaperPath : public QObject {
 private slots:
     void everyPrinterLearnsItsPathAndEveryRunPairsItsPages()
     {
-        const std::vector<Layout> runs = {
-            layout(6, 1), layout(12, 1), layout(18, 1), layout(42, 1), // linear, 1, 2, 3 and 7 sheets a pass
-            layout(6, 2), layout(6, 3),  layout(12, 2), layout(6, 7),  // foliated
-            layout(4, 3), layout(9, 2), // a short last gathering; pass 2 shorter than pass 1
-            layout(12, 1, twoColumns()),
+        const std::vector<FakeLayout> runs = {
+            // Linear, 1, 2, 3 and 7 sheets a pass; foliated; a short last gathering, and a pass 2
+            // shorter than pass 1; two columns with a stub.
+            exampleLayout(6, 1), exampleLayout(12, 1), exampleLayout(18, 1), exampleLayout(42, 1),
+            exampleLayout(6, 2), exampleLayout(6, 3),  exampleLayout(12, 2), exampleLayout(6, 7),
+            exampleLayout(4, 3), exampleLayout(9, 2),  exampleLayout(12, 1, "20", twoColumns()),
         };
         for (const Machine& m : machines()) {
             // From every path the program could hold before the test.
@@ -256,12 +233,12 @@ private slots:
                 QVERIFY(storePath(settings(), "Test", std::nullopt));
                 stackTest(m, guess);
             }
-            for (const Layout& l : runs) {
+            for (const FakeLayout& l : runs) {
                 checkRun(m, l);
                 if (QTest::currentTestFailed())
                     QFAIL(qPrintable(m.name()));
             }
-            checkRun(m, layout(42, 1), {{1, {1, 4}}, {2, {1, 4}}});
+            checkRun(m, exampleLayout(42, 1), {{1, {1, 4}}, {2, {1, 4}}});
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(m.name() + " reprint"));
         }
@@ -305,7 +282,7 @@ private slots:
         const auto attempt = [&](auto prepare) -> QString {
             RecordingPrinter printer;
             ScriptedDialogs dialogs;
-            Layout l = layout(12, 1);
+            FakeLayout l = exampleLayout(12, 1);
             PrintRun run(l, printer, dialogs);
             dialogs.pictures = {[] { return std::optional(1); }, [] { return std::optional(0); },
                                 [] { return std::optional(0); }, [] { return std::optional(0); }};
@@ -331,7 +308,7 @@ private slots:
     {
         RecordingPrinter printer;
         ScriptedDialogs dialogs;
-        Layout l = layout(12, 1);
+        FakeLayout l = exampleLayout(12, 1);
         const Journal journal(settings());
         PrintRun run(l, printer, dialogs, &journal);
         const PaperPath path{Motion::BookFlip, false, Face::Down};
