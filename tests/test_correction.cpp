@@ -53,7 +53,7 @@ private slots:
 
         // The settings file's form, and what a hand edit may make of it.
         QCOMPARE(PrinterCorrection::fromKey(truth.key())->key(), truth.key());
-        for (const QString& nonsense : {"", "1 2 3", "a b c d e", "0 0 1.2 1 0", "30 0 1 1 0", "0 0 1 1 nan"})
+        for (const char* nonsense : {"", "1 2 3", "a b c d e", "0 0 1.2 1 0", "30 0 1 1 0", "0 0 1 1 nan"})
             QVERIFY2(!PrinterCorrection::fromKey(nonsense), qPrintable(nonsense));
         QCOMPARE(truth.words(), QString("+2,3 / \u22121,8 mm, 100,6 / 99,4 %, +0,70°"));
     }
