@@ -13,9 +13,10 @@
 
 namespace calvorigne::testing {
 
-// What a printer with these errors puts on a sheet of plain paper, seen from above on the
-// glass: the sheet, at dpi, with dark around it, skewed by that much about its middle.
-inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double skew)
+// What a printer of that name with these errors puts on a sheet of plain paper, seen from
+// above on the glass: the sheet, at dpi, with dark around it, skewed by that much about its
+// middle.
+inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double skew, const QString& printer = QStringLiteral("Test"))
 {
     const QSizeF a4(210, 297);
     const double px = dpi / 25.4, margin = 12;
@@ -42,8 +43,10 @@ inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double s
                 painter.setFont(font);
                 painter.drawText(target.at + QPointF(4, -4), target.label);
             }
-        if (pass == 1)
+        if (pass == 1) {
             painter.fillPath(rulesAndArrow(a4), QColor(20, 20, 20));
+            painter.fillPath(printerCode(printer), QColor(20, 20, 20));
+        }
     }
     return image;
 }

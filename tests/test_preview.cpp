@@ -457,7 +457,7 @@ private slots:
         CalibrationDialog dialog(w);
         QTest::mouseClick(dialog.printSheet, Qt::LeftButton);
         QCOMPARE(f.printer.documents.size(), std::size_t(2));
-        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 * 2 + 1 + 5 + 1)); // discs and crosses, rules, labels, heading
+        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 * 2 + 2 + 5 + 1)); // discs and crosses, rules, printer mark, labels, heading
         QVERIFY(f.printer.documents[1][0].front().correction.isIdentity());
 
         // Pass 1 lands 1.5 mm right and 1 mm low: A, B and C as a ruler reads them.

@@ -34,7 +34,7 @@ private slots:
                 image = image.mirrored(true, true);
             if (kind.mirrored)
                 image = image.mirrored(true, false);
-            const ScanReading reading = readScan(image, a4);
+            const ScanReading reading = readScan(image, a4, "Test");
             QVERIFY2(reading.refusal.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(kind.name, reading.refusal)));
             for (int pass = 0; pass < 2; ++pass) {
                 const PrinterCorrection& got = *reading.pass[pass];
@@ -49,7 +49,7 @@ private slots:
         }
     }
 
-    void aBlottedMarkACroppedScanAndNoSheetAreRefused()
+    void aBlottedMarkACroppedScanAnotherPrintersSheetAndNoSheetAreRefused()
     {
         const PrinterCorrection none[2] = {{}, {}};
         const double px = 150 / 25.4;
@@ -59,13 +59,17 @@ private slots:
             painter.setBrush(QColor(30, 30, 30));
             painter.drawEllipse(QPointF((12 + 25) * px, (12 + 297 - 25) * px), 12 * px, 12 * px); // over C
         }
-        const QString blot = readScan(scanned(blotted), a4).refusal;
+        const QString blot = readScan(scanned(blotted), a4, "Test").refusal;
         QVERIFY2(blot.startsWith("Le repère C ne se lit pas nettement"), qPrintable(blot));
         const QImage cropped = onTheGlass(none, 150, 0).copy(QRect(QPoint(int(12 * px), int(12 * px)), QSize(int(210 * px), int(297 * px))));
-        QVERIFY(readScan(cropped, a4).refusal.startsWith("Les bords de la feuille ne se voient pas"));
+        QVERIFY(readScan(cropped, a4, "Test").refusal.startsWith("Les bords de la feuille ne se voient pas"));
+        // A sheet printed on another printer, as sharp as the first.
+        const QString other = readScan(scanned(onTheGlass(none, 200, 0.2, "Bureau")), a4, "Test").refusal;
+        QVERIFY2(other.startsWith("Cette feuille de réglage n'a pas été imprimée par l'imprimante « Test »"), qPrintable(other));
+        QVERIFY2(readScan(scanned(onTheGlass(none, 200, 0.2, "Bureau")), a4, "Bureau").refusal.isEmpty(), "its own printer");
         QImage empty(1240, 1754, QImage::Format_Grayscale8);
         empty.fill(QColor(50, 50, 50));
-        QVERIFY(!readScan(scanned(empty), a4).refusal.isEmpty());
+        QVERIFY(!readScan(scanned(empty), a4, "Test").refusal.isEmpty());
     }
 };
 

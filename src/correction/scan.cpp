@@ -136,7 +136,7 @@ Eigen::Matrix<double, 2, 3> affineThrough(const std::array<Eigen::Vector2d, 4>& 
 
 } // namespace
 
-ScanReading readScan(const QImage& scan, QSizeF paper)
+ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
 {
     ScanReading reading;
     const auto refuse = [&](const QString& why) {
@@ -368,6 +368,31 @@ ScanReading readScan(const QImage& scan, QSizeF paper)
                               .arg(french.toString(fit.worst, 'f', 2)));
         reading.pass[pass - 1] = c;
     }
+
+    // The printer's mark, read where pass 1 put it: a square is darker than the paper around.
+    quint16 sum = 0;
+    const std::vector<QPointF> places = printerCodePlaces();
+    for (int bit = 0; bit < 16; ++bit) {
+        const QPointF mm = reading.pass[0]->landing().map(places[std::size_t(bit)]);
+        const Eigen::Vector2d at = bestFrame->leftCols(2) * Eigen::Vector2d(mm.x(), mm.y()) + bestFrame->col(2);
+        const int radius = std::max(1, int(0.7 * scale));
+        double shade = 0;
+        int samples = 0;
+        for (int dy = -radius; dy <= radius; ++dy)
+            for (int dx = -radius; dx <= radius; ++dx) {
+                const int x = int(std::lround(at.x())) + dx, y = int(std::lround(at.y())) + dy;
+                if (x >= 0 && y >= 0 && x < g.w && y < g.h) {
+                    shade += g.at(x, y);
+                    ++samples;
+                }
+            }
+        if (samples > 0 && shade / samples < (paperLevel + ink) / 2.0)
+            sum |= quint16(1 << bit);
+    }
+    if (sum != printerChecksum(printer))
+        return refuse(QStringLiteral("Cette feuille de réglage n'a pas été imprimée par l'imprimante « %1 » : numérisez celle "
+                                     "que cette imprimante a imprimée.")
+                          .arg(printer));
     return reading;
 }
 

@@ -25,6 +25,7 @@ struct ScanReading {
     QString refusal; // in French; nothing is to be kept when it is not empty
 };
 
-ScanReading readScan(const QImage& scan, QSizeF paper);
+// The sheet must have been printed on that printer.
+ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer);
 
 } // namespace calvorigne

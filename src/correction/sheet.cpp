@@ -1,5 +1,7 @@
 #include "sheet.h"
 
+#include <QByteArray>
+
 namespace calvorigne {
 
 namespace {
@@ -71,6 +73,30 @@ QPainterPath rulesAndArrow(QSizeF paper)
     arrow.closeSubpath();
     arrow.addRect(QRectF(x - 1, 28, 2, 10));
     path.addPath(arrow);
+    return path;
+}
+
+quint16 printerChecksum(const QString& printer)
+{
+    return qChecksum(printer.toUtf8(), Qt::ChecksumIso3309);
+}
+
+std::vector<QPointF> printerCodePlaces()
+{
+    std::vector<QPointF> places;
+    for (int bit = 0; bit < 16; ++bit)
+        places.emplace_back(20, 175 + 4.5 * bit);
+    return places;
+}
+
+QPainterPath printerCode(const QString& printer)
+{
+    QPainterPath path;
+    const quint16 sum = printerChecksum(printer);
+    const std::vector<QPointF> places = printerCodePlaces();
+    for (int bit = 0; bit < 16; ++bit)
+        if (sum & (1 << bit))
+            path.addRect(QRectF(places[std::size_t(bit)] - QPointF(1.25, 1.25), QSizeF(2.5, 2.5)));
     return path;
 }
 

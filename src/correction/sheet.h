@@ -28,4 +28,11 @@ std::vector<QPainterPath> targetShapes(const CalibrationTarget& target);
 // arrow to the top of the sheet.
 QPainterPath rulesAndArrow(QSizeF paper);
 
+// Pass 1's mark of the printer the sheet was printed on: sixteen places down the left side, a
+// small square in each place whose bit of the name's checksum is 1, so that a scan of one
+// printer's sheet is never taken for another's.
+QPainterPath printerCode(const QString& printer);
+std::vector<QPointF> printerCodePlaces();
+quint16 printerChecksum(const QString& printer);
+
 } // namespace calvorigne

@@ -64,8 +64,10 @@ bool PrintRun::calibrationSheet()
             const QPointF label = target.at + toPrintable + QPointF(4, -9);
             page.marks.push_back({target.label, float(label.x()), float(label.y()), 14});
         }
-        if (pass == 1)
+        if (pass == 1) {
             page.shapes.push_back(rulesAndArrow(sheet.size()).translated(toPrintable));
+            page.shapes.push_back(printerCode(m_printer.name()).translated(toPrintable));
+        }
         const QPointF heading = toPrintable + QPointF(50, pass == 1 ? 40 : 20);
         page.marks.push_back({QStringLiteral("%1 : passage %2").arg(title).arg(pass), float(heading.x()),
                               float(heading.y()), 9});

@@ -123,7 +123,7 @@ void CalibrationDialog::readScanFile(const QString& path)
 {
     QString why;
     const QImage scan = sheetPicture(path, &why);
-    m_scan = scan.isNull() ? ScanReading{{}, {}, why + u'.'} : readScan(scan, m_window.printer().sheet().size());
+    m_scan = scan.isNull() ? ScanReading{{}, {}, why + u'.'} : readScan(scan, m_window.printer().sheet().size(), m_window.printer().name());
     showScan(scan, m_scan);
     if (!m_scan.refusal.isEmpty())
         m_window.dialogs().message(QStringLiteral("Rien n'a été retenu de cette numérisation : %1").arg(m_scan.refusal));
