@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QPrintEngine>
 #include <QProcess>
 #include <QRegularExpression>
@@ -500,6 +501,56 @@ private slots:
                 }
             QFile::remove(produced[pass]);
         }
+    }
+
+    // The calibration sheet's rules, as the queue writes them: 100 mm across and 100 mm down,
+    // within 0.1 mm, measured between their end ticks on the spooled page drawn at 600 dpi.
+    void theCalibrationSheetsRulesAreTrueInTheSpooledFile()
+    {
+        if (!ownScheduler())
+            QSKIP("no private print scheduler of this system's own");
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        w.calibrationSheet();
+        const QStringList produced = awaitPdfs(since, 2);
+        QCOMPARE(produced.size(), 2);
+        QTemporaryDir folder;
+        QProcess draw;
+        draw.start("pdftoppm", {"-r", "600", "-gray", "-singlefile", produced[0], folder.filePath("pass1")});
+        QVERIFY(draw.waitForFinished() && draw.exitCode() == 0);
+        QImageReader::setAllocationLimit(512);
+        const QImage page(folder.filePath("pass1.pgm"));
+        QVERIFY(!page.isNull());
+        const double dots = 600 / 25.4;
+        // Only the 4 mm ticks, every 10 mm, reach 3.5 mm from their rule: eleven of them.
+        const auto ticks = [&](bool across) {
+            std::vector<double> centres;
+            const int line = int(std::lround((12 + 3.5) * dots)); // the rules stand 12 mm from the edges
+            const int length = across ? page.width() : page.height();
+            double sum = 0, weight = 0;
+            for (int i = 0; i < length; ++i) {
+                const int grey = across ? qGray(page.pixel(i, line)) : qGray(page.pixel(line, i));
+                const double dark = std::max(0, 200 - grey);
+                if (dark > 0) {
+                    sum += dark * i;
+                    weight += dark;
+                } else if (weight > 0) {
+                    centres.push_back(sum / weight);
+                    sum = weight = 0;
+                }
+            }
+            return centres;
+        };
+        for (const bool across : {true, false}) {
+            const std::vector<double> found = ticks(across);
+            QCOMPARE(found.size(), std::size_t(11));
+            const double mm = (found.back() - found.front()) / dots;
+            qInfo("rule %s: %.3f mm", across ? "across" : "down", mm);
+            QVERIFY(std::abs(mm - 100) <= 0.1);
+        }
+        for (const QString& name : produced)
+            QFile::remove(name);
     }
 
     void aLearnedPathPrintsPass2AsOneJobLastPageFirst()
