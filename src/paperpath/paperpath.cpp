@@ -4,6 +4,23 @@
 
 namespace calvorigne {
 
+namespace {
+
+// Which way the face to print lies in the tray, in the words and keys alike.
+QString faceWord(Face face)
+{
+    return face == Face::Up ? QStringLiteral("haut") : QStringLiteral("bas");
+}
+
+// The settings file's name of a movement.
+QString movementName(Motion movement)
+{
+    static const char* const names[] = {"aucun", "demi-tour", "livre", "bloc-notes"};
+    return QString::fromLatin1(names[int(movement)]);
+}
+
+} // namespace
+
 QString movementWords(Motion movement)
 {
     switch (movement) {
@@ -29,19 +46,8 @@ QString loadWords(int sheets, Face face)
                           : QStringLiteral("%1 feuille%2").arg(QLocale(QLocale::French).toString(sheets),
                                                                 sheets > 1 ? QStringLiteral("s") : QString());
     return QStringLiteral("Chargez %1, face à imprimer vers le %2, le haut des billets vers l'imprimante")
-        .arg(count, face == Face::Up ? QStringLiteral("haut") : QStringLiteral("bas"));
+        .arg(count, faceWord(face));
 }
-
-namespace {
-
-const char* const movementNames[] = {"aucun", "demi-tour", "livre", "bloc-notes"};
-
-QString movementName(Motion movement)
-{
-    return QString::fromLatin1(movementNames[int(movement)]);
-}
-
-} // namespace
 
 QString pathWords(const PaperPath& path)
 {
@@ -50,7 +56,7 @@ QString pathWords(const PaperPath& path)
     return QStringLiteral("pile %1, passage 2 %2, face à imprimer vers le %3")
         .arg(QString::fromUtf8(said[int(path.movement)]),
              path.lastPageFirst ? QStringLiteral("par la dernière page") : QStringLiteral("dans l'ordre"),
-             path.face == Face::Up ? QStringLiteral("haut") : QStringLiteral("bas"));
+             faceWord(path.face));
 }
 
 PaperPath guessedPath(bool printedFaceUp)
@@ -82,7 +88,7 @@ PaperPath learnedPath(const PaperPath& held, const StackAnswers& answers)
 PathKeys pathKeys(const PaperPath& path)
 {
     return {movementName(path.movement), path.lastPageFirst ? QStringLiteral("inverse") : QStringLiteral("normal"),
-            path.face == Face::Up ? QStringLiteral("haut") : QStringLiteral("bas")};
+            faceWord(path.face)};
 }
 
 std::optional<PaperPath> pathFromKeys(const PathKeys& keys)
@@ -98,9 +104,9 @@ std::optional<PaperPath> pathFromKeys(const PathKeys& keys)
         path.lastPageFirst = true;
     else if (keys.order.compare(QStringLiteral("normal"), Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    if (keys.face.compare(QStringLiteral("haut"), Qt::CaseInsensitive) == 0)
+    if (keys.face.compare(faceWord(Face::Up), Qt::CaseInsensitive) == 0)
         path.face = Face::Up;
-    else if (keys.face.compare(QStringLiteral("bas"), Qt::CaseInsensitive) != 0)
+    else if (keys.face.compare(faceWord(Face::Down), Qt::CaseInsensitive) != 0)
         return std::nullopt;
     return path;
 }

@@ -22,10 +22,6 @@ inline Motion operator*(Motion a, Motion b)
 {
     return Motion(int(a) ^ int(b));
 }
-inline bool swapsEnds(Motion m)
-{
-    return int(m) & 1;
-}
 // A flip, which also turns the stack over.
 inline bool swapsFaces(Motion m)
 {

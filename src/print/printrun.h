@@ -63,6 +63,9 @@ private:
     bool printsNewNumbers(const PrintPlan& plan);
     bool printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun);
     void printDocument(const PrintPlan& plan, const PlannedDocument& document, const PlannedDocument* next);
+    // Prints sheets of plain paper that hold no ticket number, journalled as that kind; true
+    // once every pass is printed.
+    bool printPlainPaper(const std::vector<PlannedDocument>& documents, const QString& kind);
     // The page's marks, upright, in a face every printer has.
     void printMarks(const PlannedPage& page);
     // What is said after a document: the turn prompt with the learned movement.

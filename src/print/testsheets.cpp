@@ -10,15 +10,43 @@
 
 namespace calvorigne {
 
+namespace {
+
+// Two passes over the same sheets, with the turn prompt between them.
+std::vector<PlannedDocument> twoPasses()
+{
+    std::vector<PlannedDocument> documents(2);
+    for (int pass = 1; pass <= 2; ++pass) {
+        documents[std::size_t(pass - 1)].pass = pass;
+        documents[std::size_t(pass - 1)].after = pass == 1 ? PlannedDocument::Turn : PlannedDocument::Nothing;
+    }
+    return documents;
+}
+
+} // namespace
+
+bool PrintRun::printPlainPaper(const std::vector<PlannedDocument>& documents, const QString& kind)
+{
+    m_entry = JournalEntry();
+    m_journalled = true;
+    m_entry.when = QDateTime::currentDateTime();
+    m_entry.kind = kind;
+    for (const PlannedDocument& document : documents)
+        m_entry.passPages << document.sheets();
+    if (!printDocuments(PrintPlan(), documents, false))
+        return false;
+    m_dialogs.setBusy(false);
+    finishEntry(endOutcome());
+    return true;
+}
+
 bool PrintRun::stackTest(const PaperPath& held)
 {
     m_dialogs.setBusy(true);
     m_path = held;
-    std::vector<PlannedDocument> documents(2);
+    std::vector<PlannedDocument> documents = twoPasses();
     for (int pass = 1; pass <= 2; ++pass) {
         PlannedDocument& document = documents[std::size_t(pass - 1)];
-        document.pass = pass;
-        document.after = pass == 1 ? PlannedDocument::Turn : PlannedDocument::Nothing;
         // Pass 2 at the right of the page's top: once the sheet is turned end for end, at the
         // sheet's other end; clear of pass 1 whatever the path did.
         const float left = pass == 1 ? 15 : 110;
@@ -29,16 +57,7 @@ bool PrintRun::stackTest(const PaperPath& held)
                 page.marks.push_back({QStringLiteral("\u2191"), left + 40, 10, 96});
         }
     }
-    m_entry = JournalEntry();
-    m_journalled = true;
-    m_entry.when = QDateTime::currentDateTime();
-    m_entry.kind = QStringLiteral("essai de retournement");
-    m_entry.passPages = {3, 3};
-    if (!printDocuments(PrintPlan(), documents, false))
-        return false;
-    m_dialogs.setBusy(false);
-    finishEntry(endOutcome());
-    return true;
+    return printPlainPaper(documents, QStringLiteral("essai de retournement"));
 }
 
 bool PrintRun::calibrationSheet()
@@ -50,12 +69,9 @@ bool PrintRun::calibrationSheet()
     const QPointF toPrintable = sheet.topLeft();
     const QString title = QStringLiteral("Feuille de réglage, imprimante « %1 », %2")
                               .arg(m_printer.name(), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
-    std::vector<PlannedDocument> documents(2);
+    std::vector<PlannedDocument> documents = twoPasses();
     for (int pass = 1; pass <= 2; ++pass) {
-        PlannedDocument& document = documents[std::size_t(pass - 1)];
-        document.pass = pass;
-        document.after = pass == 1 ? PlannedDocument::Turn : PlannedDocument::Nothing;
-        PlannedPage& page = document.pages.emplace_back();
+        PlannedPage& page = documents[std::size_t(pass - 1)].pages.emplace_back();
         for (const CalibrationTarget& target : calibrationTargets(sheet.size())) {
             if (target.pass != pass)
                 continue;
@@ -72,18 +88,9 @@ bool PrintRun::calibrationSheet()
         page.marks.push_back({QStringLiteral("%1 : passage %2").arg(title).arg(pass), float(heading.x()),
                               float(heading.y()), 9});
     }
-    m_entry = JournalEntry();
-    m_journalled = true;
-    m_entry.when = QDateTime::currentDateTime();
-    m_entry.kind = QStringLiteral("feuille de réglage");
-    m_entry.passPages = {1, 1};
-    const bool printed = printDocuments(PrintPlan(), documents, false);
+    const bool printed = printPlainPaper(documents, QStringLiteral("feuille de réglage"));
     m_corrections = corrections;
-    if (!printed)
-        return false;
-    m_dialogs.setBusy(false);
-    finishEntry(endOutcome());
-    return true;
+    return printed;
 }
 
 } // namespace calvorigne
