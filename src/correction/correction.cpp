@@ -68,7 +68,7 @@ std::optional<PrinterCorrection> PrinterCorrection::fromKey(const QString& key)
     }
     PrinterCorrection c{values[0], values[1], values[2], values[3], values[4]};
     // What no printer does: a correction edited into one would throw the numbers off the paper.
-    if (std::abs(c.dx) > 20 || std::abs(c.dy) > 20 || std::abs(c.sx - 1) > 0.05 || std::abs(c.sy - 1) > 0.05
+    if (std::abs(c.dx) > 20 || std::abs(c.dy) > 20 || !c.printerScale()
         || std::abs(c.degrees) > 5)
         return std::nullopt;
     return c;

@@ -8,6 +8,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct PrinterCorrection {
     double sx = 1, sy = 1;
     double degrees = 0;    // clockwise
 
+    // The scale, across or down, that is further from 100 %, and whether it stays within what a
+    // printer does (5 %): beyond, the page was reduced or the measures misread.
+    double furthestScale() const { return std::abs(sx - 1) > std::abs(sy - 1) ? sx : sy; }
+    bool printerScale() const { return std::abs(furthestScale() - 1) <= 0.05; }
     // Where a point asked lands, and where to ask for one so that it lands at its place.
     QTransform landing() const;
     QTransform asking() const { return landing().inverted(); }

@@ -44,10 +44,10 @@ RulerReading rulerCorrection(QSizeF paper, int pass, const QStringList& typed)
     if (!fit.refusal.isEmpty())
         return {std::nullopt, QStringLiteral("Ces mesures placent les repères presque en ligne : mesurez-les à nouveau.")};
     const PrinterCorrection& c = fit.correction;
-    if (std::abs(c.sx - 1) > 0.05 || std::abs(c.sy - 1) > 0.05)
+    if (!c.printerScale())
         return {std::nullopt, QStringLiteral("Ces mesures donnent une échelle de %1 %, loin de ce que fait une imprimante : "
                                              "mesurez à nouveau.")
-                                  .arg(french.toString((std::abs(c.sx - 1) > std::abs(c.sy - 1) ? c.sx : c.sy) * 100, 'f', 1))};
+                                  .arg(french.toString(c.furthestScale() * 100, 'f', 1))};
     if (fit.worst > rulerTolerance)
         return {std::nullopt, QStringLiteral("Ces mesures ne s'accordent pas entre elles (%1 mm d'écart) : mesurez à nouveau.")
                                   .arg(french.toString(fit.worst, 'f', 1))};

@@ -356,11 +356,11 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
         for (std::size_t k = 0; k < fit.residuals.size(); ++k)
             reading.targets[reading.targets.size() - fit.residuals.size() + k].residual = fit.residuals[k];
         const PrinterCorrection& c = fit.correction;
-        if (std::abs(c.sx - 1) > 0.05 || std::abs(c.sy - 1) > 0.05)
+        if (!c.printerScale())
             return refuse(QStringLiteral("Le passage %1 serait imprimé à %2 % : ce n'est pas une erreur d'imprimante. Vérifiez "
                                          "que la feuille a été imprimée sans réduction.")
                               .arg(pass)
-                              .arg(french.toString((std::abs(c.sx - 1) > std::abs(c.sy - 1) ? c.sx : c.sy) * 100, 'f', 1)));
+                              .arg(french.toString(c.furthestScale() * 100, 'f', 1)));
         if (fit.worst > 0.3)
             return refuse(QStringLiteral("Les repères du passage %1 ne s'accordent pas entre eux (%2 mm d'écart) : la feuille "
                                          "a peut-être gondolé. Numérisez-la bien à plat.")
