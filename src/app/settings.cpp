@@ -2,7 +2,7 @@
 
 #include "core/numbers.h"
 #include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/profiletext.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,22 +15,6 @@
 namespace calvorigne {
 
 namespace {
-
-// Texts are stored in Latin-1, the part of the French ANSI code page every system reads.
-QString readKey(const QString& path, const char* section, const char* key, int bufferSize)
-{
-    QByteArray buffer(bufferSize, ' ');
-    const DWORD count = GetPrivateProfileStringA(section, key, "", buffer.data(), DWORD(bufferSize),
-                                                 QFile::encodeName(path).constData());
-    return QString::fromLatin1(buffer.constData(), qsizetype(count));
-}
-
-bool writeKey(const QString& path, const char* section, const char* key, const QString& value)
-{
-    return WritePrivateProfileStringA(section, key, value.toLatin1().constData(),
-                                      QFile::encodeName(path).constData())
-           != 0;
-}
 
 const char* const previewSection = "Aper\xe7u";
 const char* const ticketSection = "Billet";
@@ -51,32 +35,30 @@ QString flag(bool on)
 bool writeEveryKey(const QString& path, const SavedSettings& v)
 {
     bool ok = true;
-    ok &= writeKey(path, "Font", "Name", v.fontName);
-    ok &= writeKey(path, "Font", "Size", numberForm(v.size));
-    ok &= writeKey(path, "Font", "couleur", numberForm(QString::number(v.colour)));
+    ok &= writeProfileText(path, "Font", "Name", v.fontName);
+    ok &= writeProfileText(path, "Font", "Size", numberForm(v.size));
+    ok &= writeProfileText(path, "Font", "couleur", numberForm(QString::number(v.colour)));
     if (v.foliated) {
-        ok &= writeKey(path, "Tickets", "Org", flag(true));
-        ok &= writeKey(path, "Tickets", "Folio", numberForm(v.folio));
+        ok &= writeProfileText(path, "Tickets", "Org", flag(true));
+        ok &= writeProfileText(path, "Tickets", "Folio", numberForm(v.folio));
     } else {
-        ok &= writeKey(path, "Tickets", "Org", flag(false));
+        ok &= writeProfileText(path, "Tickets", "Org", flag(false));
     }
-    ok &= writeKey(path, "Font", "Bold", flag(v.bold));
-    ok &= writeKey(path, "Marges", "H", numberForm(v.top));
-    ok &= writeKey(path, "Marges", "B", numberForm(v.bottom));
-    ok &= writeKey(path, "Pos", "X", numberForm(v.x));
-    ok &= writeKey(path, "Pos", "Y", numberForm(v.y));
-    ok &= writeKey(path, "Pos", "E", numberForm(v.e));
+    ok &= writeProfileText(path, "Font", "Bold", flag(v.bold));
+    ok &= writeProfileText(path, "Marges", "H", numberForm(v.top));
+    ok &= writeProfileText(path, "Marges", "B", numberForm(v.bottom));
+    ok &= writeProfileText(path, "Pos", "X", numberForm(v.x));
+    ok &= writeProfileText(path, "Pos", "Y", numberForm(v.y));
+    ok &= writeProfileText(path, "Pos", "E", numberForm(v.e));
     // The ticket model in a section of its own after the designed ones, written afresh, and
     // only when it is not the default.
-    const QByteArray file = QFile::encodeName(path);
-    ok &= WritePrivateProfileStringA(ticketSection, nullptr, nullptr, file.constData()) != 0;
+    ok &= writeProfileText(path, ticketSection, nullptr, std::nullopt);
     for (const auto& [key, value] : v.model.keys())
-        ok &= writeKey(path, ticketSection, key.toLatin1().constData(), value);
+        ok &= writeProfileText(path, ticketSection, key.toLatin1().constData(), value);
     // The preview's own key, in a section of its own after the others; absent when unused.
     const QByteArray picture = backgroundForm(v.background);
-    ok &= WritePrivateProfileStringA(previewSection, backgroundKey, picture.isEmpty() ? nullptr : picture.constData(),
-                                     QFile::encodeName(path).constData())
-          != 0;
+    ok &= writeProfileText(path, previewSection, backgroundKey,
+                           picture.isEmpty() ? std::nullopt : std::optional(QString::fromLatin1(picture)));
     return ok;
 }
 
@@ -156,22 +138,22 @@ StoredSettings readSettings(const QString& settingsPath)
 {
     const QString path = settingsInUse(settingsPath);
     StoredSettings s;
-    s.fontName = readKey(path, "Font", "Name", 40);
-    s.size = readKey(path, "Font", "Size", 3);
-    s.bold = readKey(path, "Font", "Bold", 5);
-    s.colour = readKey(path, "Font", "couleur", 20);
-    s.org = readKey(path, "Tickets", "Org", 5);
+    s.fontName = readProfileText(path, "Font", "Name", 40);
+    s.size = readProfileText(path, "Font", "Size", 3);
+    s.bold = readProfileText(path, "Font", "Bold", 5);
+    s.colour = readProfileText(path, "Font", "couleur", 20);
+    s.org = readProfileText(path, "Tickets", "Org", 5);
     if (s.org == u"True")
-        s.folio = readKey(path, "Tickets", "Folio", 3);
-    s.top = readKey(path, "Marges", "H", 3);
-    s.bottom = readKey(path, "Marges", "B", 3);
-    s.x = readKey(path, "Pos", "X", 4);
-    s.y = readKey(path, "Pos", "Y", 4);
-    s.e = readKey(path, "Pos", "E", 4);
+        s.folio = readProfileText(path, "Tickets", "Folio", 3);
+    s.top = readProfileText(path, "Marges", "H", 3);
+    s.bottom = readProfileText(path, "Marges", "B", 3);
+    s.x = readProfileText(path, "Pos", "X", 4);
+    s.y = readProfileText(path, "Pos", "Y", 4);
+    s.e = readProfileText(path, "Pos", "E", 4);
     s.model = TicketModel::fromKeys([&](const QString& key) {
-        return readKey(path, ticketSection, key.toLatin1().constData(), 64);
+        return readProfileText(path, ticketSection, key.toLatin1().constData(), 64);
     });
-    s.background = QString::fromUtf8(QByteArray::fromPercentEncoding(readKey(path, previewSection, backgroundKey, 4096).toLatin1()));
+    s.background = QString::fromUtf8(QByteArray::fromPercentEncoding(readProfileText(path, previewSection, backgroundKey, 4096).toLatin1()));
     return s;
 }
 

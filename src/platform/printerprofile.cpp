@@ -1,10 +1,9 @@
 #include "printerprofile.h"
 
 #include "platform/files.h"
-#include "platform/profile.h"
+#include "platform/profiletext.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace calvorigne {
 
@@ -12,12 +11,9 @@ namespace {
 
 bool writeKeys(const QString& file, const QByteArray& section, const PrinterKeys& keys)
 {
-    const QByteArray name = QFile::encodeName(file);
     bool ok = true;
     for (const auto& [key, value] : keys)
-        ok &= WritePrivateProfileStringA(section.constData(), key, value ? value->toLatin1().constData() : nullptr,
-                                         name.constData())
-              != 0;
+        ok &= writeProfileText(file, section.constData(), key, value);
     return ok;
 }
 
@@ -35,10 +31,7 @@ QByteArray printerSection(const QString& printer)
 
 QString readPrinterKey(const QString& settingsPath, const QString& printer, const char* key)
 {
-    QByteArray buffer(256, ' ');
-    const DWORD count = GetPrivateProfileStringA(printerSection(printer).constData(), key, "", buffer.data(),
-                                                 DWORD(buffer.size()), QFile::encodeName(settingsInUse(settingsPath)).constData());
-    return QString::fromLatin1(buffer.constData(), qsizetype(count));
+    return readProfileText(settingsInUse(settingsPath), printerSection(printer).constData(), key, 256);
 }
 
 bool writePrinterKeys(const QString& settingsPath, const QString& printer, const PrinterKeys& keys, QString* failure)
