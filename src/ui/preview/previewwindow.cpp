@@ -163,6 +163,7 @@ void PreviewWindow::refresh()
 {
     Printer& printer = m_window.printer();
     ticket->setModel(m_window.ticketModel());
+    // What was learned of a printer is for its own paper.
     const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
     const PrinterCorrections corrections = paper ? storedCorrections(m_window.settingsPath(), printer.name())
                                                  : PrinterCorrections();
@@ -170,7 +171,7 @@ void PreviewWindow::refresh()
     const int page = view->currentPage();
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
-    showPaperPath();
+    showPaperPath(paper);
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
     if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
@@ -198,11 +199,9 @@ void PreviewWindow::refresh()
     pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
 }
 
-void PreviewWindow::showPaperPath()
+void PreviewWindow::showPaperPath(bool paper)
 {
-    Printer& printer = m_window.printer();
-    const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
-    const std::optional<PaperPath> path = paper ? storedPath(m_window.settingsPath(), printer.name()) : std::nullopt;
+    const std::optional<PaperPath> path = paper ? storedPath(m_window.settingsPath(), m_window.printer().name()) : std::nullopt;
     summary->setText(planSummary(m_plan, path ? std::optional(path->face) : std::nullopt));
     paperLine->setText(path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
                             : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "

@@ -54,7 +54,8 @@ protected:
 
 private:
     void chooseBackground();
-    void showPaperPath();
+    // What is known of the paper path of a printer that prints on paper.
+    void showPaperPath(bool paper);
     void selectTyped();
 
     Numero& m_window;
