@@ -338,7 +338,6 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
     const QLocale french(QLocale::French);
     for (int pass = 1; pass <= 2; ++pass) {
         std::vector<QPointF> asked, landed;
-        std::vector<std::size_t> which;
         for (std::size_t k = 0; k < targets.size(); ++k) {
             if (targets[k].pass != pass)
                 continue;
@@ -347,8 +346,7 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
             const QPointF at = pass == 1 ? QPointF(mm.x(), mm.y()) : QPointF(w - mm.x(), h - mm.y());
             asked.push_back(targets[k].at);
             landed.push_back(at);
-            which.push_back(k);
-            reading.targets.push_back({targets[k].label, pass, targets[k].at, at, {}, QPointF(centre.x(), centre.y())});
+            reading.targets.push_back({targets[k].label, pass, {}, QPointF(centre.x(), centre.y())});
         }
         const CorrectionFit fit = fitCorrection(asked, landed);
         if (!fit.refusal.isEmpty())

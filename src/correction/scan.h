@@ -14,9 +14,8 @@ namespace calvorigne {
 struct FoundTarget {
     QString label;
     int pass;
-    QPointF asked, landed; // mm, in the frame of the pass that printed it
-    QPointF residual;      // of the fit, mm
-    QPointF inScan;        // its centre in the scan's pixels
+    QPointF residual; // of the fit, mm
+    QPointF inScan;   // its centre in the scan's pixels
 };
 
 struct ScanReading {
