@@ -20,6 +20,10 @@
 #include <QTest>
 #ifndef _WIN32
 #include <cups/cups.h>
+#else
+#include <QtPrintSupport/private/qprintengine_win_p.h>
+#include <windows.h>
+#include <winspool.h>
 #endif
 
 using namespace calvorigne;
@@ -171,6 +175,35 @@ QStringList jobAttributes(const QString& queueJob)
 }
 #endif
 
+#ifdef _WIN32
+// The zoom the printer's default settings ask of its driver, after setting it when asked.
+short defaultScale(const QString& printer, short set = 0)
+{
+    HANDLE queue = nullptr;
+    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (!OpenPrinterW(const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(printer.utf16())), &queue, &access))
+        return 0;
+    DWORD needed = 0;
+    GetPrinterW(queue, 2, nullptr, 0, &needed);
+    std::vector<BYTE> info(needed);
+    short scale = 0;
+    if (GetPrinterW(queue, 2, info.data(), needed, &needed)) {
+        auto* printerInfo = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
+        if (DEVMODEW* mode = printerInfo->pDevMode) {
+            if (set) {
+                mode->dmFields |= DM_SCALE;
+                mode->dmScale = set;
+                printerInfo->pSecurityDescriptor = nullptr;
+                SetPrinterW(queue, 2, info.data(), 0);
+            }
+            scale = (mode->dmFields & DM_SCALE) ? mode->dmScale : 100;
+        }
+    }
+    ClosePrinter(queue);
+    return scale;
+}
+#endif
+
 // The PDFs the queue wrote since then, oldest first, once it is empty or has written wanted.
 QStringList awaitPdfs(const QDateTime& since, int wanted)
 {
@@ -223,11 +256,11 @@ void checkPage(const QList<Word>& page, int number)
     }
 }
 
-// When the Windows build printed, the turned copies' two PDFs follow these.
+// When the Windows build printed, the turned copies' two PDFs and the zoom test's one follow.
 void checkPdfs(const QDateTime& since, bool windowsBuild)
 {
     QStringList produced = awaitPdfs(since, 2);
-    QCOMPARE(produced.size(), windowsBuild ? 4 : 2);
+    QCOMPARE(produced.size(), windowsBuild ? 5 : 2);
     produced = produced.mid(0, 2);
 
     int number = 1;
@@ -448,8 +481,8 @@ private slots:
             }
         if (step == u"print")
             return;
-        // Worked example 1's PDFs, which came first, are gone once read.
-        const QStringList produced = awaitPdfs(since, 2);
+        // Worked example 1's PDFs, which came first, are gone once read; the zoom test's follows.
+        const QStringList produced = awaitPdfs(since, 2).mid(0, 2);
         QCOMPARE(produced.size(), 2);
         std::map<std::pair<int, double>, std::pair<double, double>> worst; // by turn and size, mm
         const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
@@ -498,6 +531,43 @@ private slots:
             // Windows places text on the device's whole dots: 0.042 mm apart at its 300 dpi.
             QVERIFY2(step == u"check" ? off.second <= 0.01 : off.first <= 0.05, qPrintable(QString::number(copy.first)));
         }
+    }
+
+    // A driver whose settings print at 50 %: the document is drawn on a device made at 100 %,
+    // its number lands at its place, and the printer's own settings are left as they were.
+    void theDriversZoomIsSetAside()
+    {
+        const QString step = qEnvironmentVariable("CALVORIGNE_CUPS_STEP");
+        if (step.isEmpty())
+            QSKIP("the Windows build under Wine only");
+#ifdef _WIN32
+        ExampleOne run;
+        auto [printer, dialogs, w] = run.parts();
+        QCOMPARE(defaultScale(printer.name(), 50), short(50));
+        printer.setFontName(font);
+        printer.setFontSize(12);
+        printer.setPosition(20, 20);
+        printer.printText("0001");
+        auto* engine = dynamic_cast<QWin32PrintEngine*>(printer.device().printEngine());
+        QVERIFY(engine && engine->globalDevMode());
+        const auto* mode = static_cast<const DEVMODEW*>(GlobalLock(engine->globalDevMode()));
+        const short drawnAt = mode->dmScale;
+        GlobalUnlock(engine->globalDevMode());
+        printer.endDocument();
+        QCOMPARE(drawnAt, short(100));
+        QCOMPARE(defaultScale(printer.name()), short(50));
+        defaultScale(printer.name(), 100);
+#else
+        const QStringList produced = awaitPdfs(QDateTime::fromMSecsSinceEpoch(qEnvironmentVariable("CALVORIGNE_SINCE").toLongLong()), 1);
+        QCOMPARE(produced.size(), 1);
+        const auto pages = wordsOf(produced[0], fontAscent());
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(pages[0].size(), 1);
+        const QPointF place = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD")) + QPointF(20, 20);
+        qInfo("0001 at %.3f, %.3f mm", pages[0][0].left, pages[0][0].top);
+        QVERIFY(QLineF(QPointF(pages[0][0].left, pages[0][0].top), place).length() <= 0.1);
+        QFile::remove(produced[0]);
+#endif
     }
 
     // One spoiled sheet printed again: one page, its own numbers at their places, whatever page

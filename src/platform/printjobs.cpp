@@ -5,6 +5,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <winspool.h>
+#include <cstring>
+#include <map>
 #include <span>
 #include <vector>
 #else
@@ -176,6 +178,43 @@ bool cancelJobsTitled(const QString& printer, const QString& title)
             SetJobW(queue.handle, job.JobId, 0, nullptr, JOB_CONTROL_DELETE);
         }
     return found;
+}
+
+bool unscale(void* settings)
+{
+    auto* mode = static_cast<DEVMODEW*>(GlobalLock(settings));
+    if (!mode)
+        return false;
+    const bool scaled = (mode->dmFields & DM_SCALE) && mode->dmScale != 100;
+    if (scaled)
+        mode->dmScale = 100;
+    GlobalUnlock(settings);
+    return scaled;
+}
+
+void* unscaledDefaults(const QString& printer)
+{
+    // Kept for the program's life: the print engine prints with them as long as it lives.
+    static std::map<QString, HGLOBAL> made;
+    if (const auto known = made.find(printer); known != made.end())
+        return known->second;
+    const PrinterHandle queue(printer);
+    if (!queue.handle)
+        return nullptr;
+    const std::vector<BYTE> info = spoolerInfo([&](BYTE* data, DWORD size, DWORD* needed) {
+        return GetPrinterW(queue.handle, 2, data, size, needed);
+    });
+    const DEVMODEW* mode = info.empty() ? nullptr : reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->pDevMode;
+    if (!mode || !(mode->dmFields & DM_SCALE) || mode->dmScale == 100)
+        return nullptr;
+    const SIZE_T size = mode->dmSize + mode->dmDriverExtra;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy)
+        return nullptr;
+    std::memcpy(GlobalLock(copy), mode, size);
+    GlobalUnlock(copy);
+    unscale(copy);
+    return made[printer] = copy;
 }
 
 #else

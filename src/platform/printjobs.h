@@ -34,6 +34,13 @@ int holdJob(const QString& printer, const QString& title);
 void releaseJob(const QString& printer, int job);
 // Deletes a job held so; whether the spooler says it is gone or going.
 bool dropJob(const QString& printer, int job);
+
+// A driver's zoom (DEVMODE's dmScale) would move every number. Sets it to 100 % in printer
+// settings held in global memory; whether they asked for another scale.
+bool unscale(void* settings);
+// The printer's default settings at 100 %, in global memory that lives as long as the program;
+// nullptr when they ask for no other scale.
+void* unscaledDefaults(const QString& printer);
 #endif
 
 // Whether a job of that title is in the printer's queue, in any state but cancelled; one not

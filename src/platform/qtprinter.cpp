@@ -239,6 +239,10 @@ void QtPrinter::openDocument()
                              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh.mm.ss.zzz")))
                              .arg(QCoreApplication::applicationPid())
                              .arg(++m_documents));
+#ifdef _WIN32
+    if (file.isEmpty())
+        keepDriverFromScaling();
+#endif
     m_printer.setPageOrientation(QPageLayout::Portrait);
     m_printer.setColorMode(m_colourMode);
     forgetPageFilters();
@@ -412,6 +416,22 @@ QString QtPrinter::name() const
 {
     return m_printer.printerName();
 }
+
+#ifdef _WIN32
+void QtPrinter::keepDriverFromScaling()
+{
+    // The settings the printer dialog chose, or else the printer's own defaults.
+    auto* engine = dynamic_cast<QWin32PrintEngine*>(m_printer.printEngine());
+    if (!engine)
+        return;
+    if (HGLOBAL chosen = engine->globalDevMode()) {
+        if (unscale(chosen))
+            engine->setGlobalDevMode(nullptr, chosen);
+    } else if (HGLOBAL defaults = unscaledDefaults(m_printer.printerName())) {
+        engine->setGlobalDevMode(nullptr, defaults);
+    }
+}
+#endif
 
 bool QtPrinter::abortDocument()
 {

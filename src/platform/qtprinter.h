@@ -76,6 +76,10 @@ private:
 #ifndef _WIN32
     // What the job asks of CUPS, as Qt's own engine would ask it.
     QStringList jobOptions();
+#else
+    // Numbers are placed to a tenth of a millimetre: the driver prints at 100 %, whatever
+    // zoom its settings hold.
+    void keepDriverFromScaling();
 #endif
 
     QPrinter m_printer;
