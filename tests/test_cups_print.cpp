@@ -2,9 +2,11 @@
 // Run by cups_print.sh, which starts a private scheduler with a cups-pdf queue as default.
 // CALVORIGNE_CUPS_STEP=print or check does one half only: the Windows build prints under
 // Wine, and the Linux build reads back the PDFs written since CALVORIGNE_SINCE (epoch, ms).
+#include "correction/scan.h"
 #include "correction/store.h"
 #include "paperpath/store.h"
 #include "platform/qtprinter.h"
+#include "scans.h"
 #include "window_fixture.h"
 
 #include <QDateTime>
@@ -655,7 +657,8 @@ private slots:
     }
 
     // The calibration sheet's rules, as the queue writes them: 100 mm across and 100 mm down,
-    // within 0.1 mm, measured between their end ticks on the spooled page drawn at 600 dpi.
+    // within 0.1 mm, measured between their end ticks on the spooled page drawn at 600 dpi; and
+    // its two pages, printed with known errors and scanned, give those errors back.
     void theCalibrationSheetsRulesAreTrueInTheSpooledFile()
     {
         if (!ownScheduler())
@@ -699,6 +702,41 @@ private slots:
             const double mm = (found.back() - found.front()) / dots;
             qInfo("rule %s: %.3f mm", across ? "across" : "down", mm);
             QVERIFY(std::abs(mm - 100) <= 0.1);
+        }
+
+        // The same two pages, as a printer with known errors puts them on one sheet of A4 and a
+        // flatbed gives it back: each pass's error is read back from the scan.
+        const PrinterCorrection truth[2] = {{1.7, -2.3, 1.004, 0.992, -0.9}, {-2.2, 1.6, 0.981, 1.009, 1.2}};
+        const double px = 300 / 25.4, margin = 12;
+        QImage sheet(QSize(int((210 + 2 * margin) * px), int((297 + 2 * margin) * px)), QImage::Format_RGB32);
+        sheet.fill(QColor(45, 45, 45));
+        QPainter painter(&sheet);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+        const QTransform glass = QTransform::fromTranslate(-105, -148.5) * QTransform().rotate(0.6)
+                                 * QTransform::fromTranslate(105 + margin, 148.5 + margin) * QTransform::fromScale(px, px);
+        painter.setTransform(glass);
+        painter.fillRect(QRectF(0, 0, 210, 297), QColor(246, 246, 246));
+        painter.setCompositionMode(QPainter::CompositionMode_Darken); // ink on ink, never paper over it
+        for (int pass = 0; pass < 2; ++pass) {
+            draw.start("pdftoppm", {"-r", "300", "-gray", "-singlefile", produced[pass], folder.filePath("page")});
+            QVERIFY(draw.waitForFinished() && draw.exitCode() == 0);
+            const QImage page(folder.filePath("page.pgm"));
+            // Pass 2 goes through the printer with the sheet turned end for end.
+            const QTransform turned = pass == 0 ? QTransform() : QTransform(-1, 0, 0, -1, 210, 297);
+            painter.setTransform(truth[pass].landing() * turned * glass);
+            painter.drawImage(QRectF(QPointF(), QSizeF(page.size()) / px), page);
+        }
+        painter.end();
+        const ScanReading reading = readScan(testing::scanned(sheet.convertToFormat(QImage::Format_Grayscale8)), QSizeF(210, 297),
+                                             printer.name());
+        QVERIFY2(reading.refusal.isEmpty(), qPrintable(reading.refusal));
+        for (int pass = 0; pass < 2; ++pass) {
+            const PrinterCorrection &got = *reading.pass[pass], &want = truth[pass];
+            qInfo("pass %d: offset %+.3f %+.3f (true %+.3f %+.3f), scale %.5f %.5f (true %.5f %.5f), turn %+.4f (true %+.4f)",
+                  pass + 1, got.dx, got.dy, want.dx, want.dy, got.sx, got.sy, want.sx, want.sy, got.degrees, want.degrees);
+            QVERIFY(std::abs(got.dx - want.dx) <= 0.1 && std::abs(got.dy - want.dy) <= 0.1);
+            QVERIFY(std::abs(got.sx - want.sx) <= 0.0005 && std::abs(got.sy - want.sy) <= 0.0005);
+            QVERIFY(std::abs(got.degrees - want.degrees) <= 0.02);
         }
         for (const QString& name : produced)
             QFile::remove(name);
