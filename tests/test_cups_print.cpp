@@ -41,33 +41,34 @@ struct Word {
     double descent;   // mm of the box past the baseline
 };
 
-// The queue's printable area, from its PPD: left and top margins in mm.
-QPointF printableCorner(const QString& ppd)
+// The test queue's page, from its PPD (CALVORIGNE_TEST_PPD), in mm: the printable area's
+// top-left corner, the paper's height, and the step between two dots of its resolution.
+struct TestQueue {
+    QPointF corner;
+    double height = 0, dot = 0;
+
+    // Where Wine's PostScript driver puts a point asked in mm from the paper's top-left
+    // corner: on the nearest whole dot, on a page of the whole dots of the paper's height that
+    // it lays from the paper's bottom, so a fraction of a dot below the paper's top.
+    QPointF onDots(QPointF mm) const
+    {
+        const double top = height - std::floor(height / dot) * dot;
+        return QPointF(std::round(mm.x() / dot) * dot, top + std::round(mm.y() / dot) * dot);
+    }
+};
+
+TestQueue testQueue()
 {
-    QFile file(ppd);
+    QFile file(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromLatin1(file.readAll());
     const auto area = QRegularExpression(R"re(\*ImageableArea A4/[^:]*: "([\d.]+) ([\d.]+) ([\d.]+) ([\d.]+)")re").match(text);
     const auto paper = QRegularExpression(R"re(\*PaperDimension A4/[^:]*: "([\d.]+) ([\d.]+)")re").match(text);
-    return QPointF(area.captured(1).toDouble() * pointsToMm,
-                   (paper.captured(2).toDouble() - area.captured(4).toDouble()) * pointsToMm);
-}
-
-// Where Wine's PostScript driver puts a point asked in mm from the paper's top-left corner: on
-// the nearest whole dot of the queue's resolution, on a page of the whole dots of the paper's
-// height that it lays from the paper's bottom, so a fraction of a dot below the paper's top.
-QPointF onDots(QPointF mm, const QString& ppd)
-{
-    QFile file(ppd);
-    if (!file.open(QIODevice::ReadOnly))
-        return mm;
-    const QString text = QString::fromLatin1(file.readAll());
-    const auto paper = QRegularExpression(R"re(\*PaperDimension A4/[^:]*: "([\d.]+) ([\d.]+)")re").match(text);
     const auto dpi = QRegularExpression(R"(\*DefaultResolution: (\d+)dpi)").match(text);
-    const double dot = 25.4 / dpi.captured(1).toDouble(), height = paper.captured(2).toDouble() * pointsToMm;
-    const double top = height - std::floor(height / dot) * dot;
-    return QPointF(std::round(mm.x() / dot) * dot, top + std::round(mm.y() / dot) * dot);
+    const double height = paper.captured(2).toDouble() * pointsToMm;
+    return {QPointF(area.captured(1).toDouble() * pointsToMm, height - area.captured(4).toDouble() * pointsToMm), height,
+            25.4 / dpi.captured(1).toDouble()};
 }
 
 bool queueEmpty()
@@ -113,6 +114,9 @@ QList<QList<Word>> wordsOf(const QString& pdf, double ascent)
     }
     return pages;
 }
+
+// Qt's CUPS engine's own property: the options the printer dialog chose for the job.
+constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
 
 // The font both builds have: Wine offers no Arial.
 const QString font = QStringLiteral("Liberation Sans");
@@ -261,18 +265,17 @@ using Misplacement = std::map<std::pair<int, double>, std::pair<double, double>>
 void measureCopies(const QList<Word>& page, const TicketModel& model, double runPoints, int first,
                    const QTransform& asking, Misplacement& worst)
 {
-    const QString ppd = qEnvironmentVariable("CALVORIGNE_TEST_PPD");
-    const QPointF corner = printableCorner(ppd);
+    const TestQueue queue = testQueue();
     std::vector<StubPlace> copies{{0, 0, runPoints, 0}};
     copies.insert(copies.end(), model.stubs.begin(), model.stubs.end());
     for (int i = 0; i < int(page.size() / copies.size()); ++i) {
-        const QPointF place = corner + QPointF(42 + model.pitch * (i / 3), 35 + 90 * (i % 3));
+        const QPointF place = queue.corner + QPointF(42 + model.pitch * (i / 3), 35 + 90 * (i % 3));
         const QString text = QStringLiteral("%1").arg(first + i, 4, 10, QChar('0'));
         for (const StubPlace& copy : copies) {
             // The baseline starts one ascent from the cell's corner, along the glyphs' up.
             const double ascent = fontAscent(*copy.size) * pointsToMm;
             const QPointF up = QTransform().rotate(copy.rotation).map(QPointF(0, ascent));
-            const QPointF wanted = asking.map(place + QPointF(copy.dx, copy.dy) + up), dot = onDots(wanted, ppd);
+            const QPointF wanted = asking.map(place + QPointF(copy.dx, copy.dy) + up), dot = queue.onDots(wanted);
             double best = 1e9;
             QPointF at;
             for (const Word& word : page) {
@@ -297,7 +300,7 @@ void measureCopies(const QList<Word>& page, const TicketModel& model, double run
 // and 215 mm, within 0.1 mm.
 void checkPage(const QList<Word>& page, int number)
 {
-    const QPointF corner = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD"));
+    const QPointF corner = testQueue().corner;
     QCOMPARE(page.size(), 3);
     for (int row = 0; row < 3; ++row, ++number) {
         const Word& word = page[row];
@@ -517,16 +520,16 @@ private slots:
             QSKIP("no private print scheduler");
         const QString step = qEnvironmentVariable("CALVORIGNE_CUPS_STEP");
         const QDateTime since = printedSince(step);
-        const TicketModel models[] = {turnedStubs(12), turnedStubs(9)};
+        const std::pair<double, double> sizes[] = {{12, 9}, {9, 12}}; // of each run's numbers, and of its stubs
         if (step != u"check")
-            for (const TicketModel& model : models) {
+            for (const auto& [points, stubPoints] : sizes) {
                 ExampleOne run;
                 auto [printer, dialogs, w] = run.parts();
                 for (int pass = 1; pass <= 2; ++pass)
                     QVERIFY(storeCorrection(w.settingsPath(), "Bureau", pass, PrinterCorrection{3, -3, 1.01, 1.01, 1}));
-                w.setTicketModel(model);
+                w.setTicketModel(turnedStubs(stubPoints));
                 w.Lbl_NbCarnet->setCaption("6");
-                w.Lbl_Size->setCaption(QString::number(model.stubs[0].size == 9 ? 12 : 9));
+                w.Lbl_Size->setCaption(QString::number(points));
                 w.cmd_print_Click();
                 QCOMPARE(dialogs.messages, QStringList()); // one pass: nothing to say
             }
@@ -537,11 +540,10 @@ private slots:
         QCOMPARE(produced.size(), 2);
         Misplacement worst;
         for (int run = 0; run < 2; ++run) {
-            const TicketModel& model = models[run];
             const auto pages = wordsOf(produced[run], 0);
             QCOMPARE(pages.size(), 1);
             QCOMPARE(pages[0].size(), 6 * 4);
-            measureCopies(pages[0], model, model.stubs[0].size == 9 ? 12 : 9, 1, QTransform(), worst);
+            measureCopies(pages[0], turnedStubs(sizes[run].second), sizes[run].first, 1, QTransform(), worst);
             QFile::remove(produced[run]);
         }
         for (const auto& [copy, off] : worst) {
@@ -582,7 +584,7 @@ private slots:
         const auto pages = wordsOf(produced[0], fontAscent());
         QCOMPARE(pages.size(), 1);
         QCOMPARE(pages[0].size(), 1);
-        const QPointF place = printableCorner(qEnvironmentVariable("CALVORIGNE_TEST_PPD")) + QPointF(20, 20);
+        const QPointF place = testQueue().corner + QPointF(20, 20);
         qInfo("0001 at %.3f, %.3f mm", pages[0][0].left, pages[0][0].top);
         QVERIFY(QLineF(QPointF(pages[0][0].left, pages[0][0].top), place).length() <= 0.1);
         QFile::remove(produced[0]);
@@ -598,7 +600,6 @@ private slots:
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
         ExampleOne run;
         auto [printer, dialogs, w] = run.parts();
-        constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         printer.device().setPrintRange(QPrinter::PageRange);
         printer.device().setFromTo(1, 1);
         printer.device().printEngine()->setProperty(cupsOptions, QStringList({"page-set", "even", "page-ranges", "1"}));
@@ -623,7 +624,6 @@ private slots:
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
         ExampleOne run;
         auto [printer, dialogs, w] = run.parts();
-        constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         printer.device().printEngine()->setProperty(cupsOptions, QStringList({"fit-to-page", "true"}));
         const QStringList before = jobsEver(printer.name());
         w.cmd_print_Click();
