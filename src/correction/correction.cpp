@@ -27,9 +27,9 @@ QTransform PrinterCorrection::landing() const
     return QTransform(sx * c, sx * s, -sy * s, sy * c, dx, dy);
 }
 
-QTransform PrinterCorrection::askingIn(const QRectF& sheet) const
+QTransform PrinterCorrection::landingIn(const QRectF& sheet) const
 {
-    return QTransform::fromTranslate(-sheet.left(), -sheet.top()) * asking()
+    return QTransform::fromTranslate(-sheet.left(), -sheet.top()) * landing()
            * QTransform::fromTranslate(sheet.left(), sheet.top());
 }
 
@@ -98,8 +98,7 @@ QRectF usableSheet(const QRectF& sheet, const PrinterCorrections& corrections)
             continue;
         // What is asked inside the landed sheet's corners lands on the paper; for the small
         // turns of a printer, the box within those corners.
-        const QTransform landing = QTransform::fromTranslate(-sheet.left(), -sheet.top()) * pass->landing()
-                                   * QTransform::fromTranslate(sheet.left(), sheet.top());
+        const QTransform landing = pass->landingIn(sheet);
         const QPointF tl = landing.map(sheet.topLeft()), tr = landing.map(sheet.topRight()),
                       bl = landing.map(sheet.bottomLeft()), br = landing.map(sheet.bottomRight());
         usable &= QRectF(QPointF(std::max(tl.x(), bl.x()), std::max(tl.y(), tr.y())),

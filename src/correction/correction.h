@@ -28,7 +28,8 @@ struct PrinterCorrection {
     QTransform asking() const { return landing().inverted(); }
     // The same, for coordinates whose origin is not the paper's corner: the sheet's top-left
     // corner stands at sheet.topLeft().
-    QTransform askingIn(const QRectF& sheet) const;
+    QTransform landingIn(const QRectF& sheet) const;
+    QTransform askingIn(const QRectF& sheet) const { return landingIn(sheet).inverted(); }
     // « +0,4 / −0,2 mm, 100,3 % », with the turn when there is one.
     QString words() const;
     // The settings file's form, and back; nothing for a text that makes no sense.

@@ -58,9 +58,7 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
         layout->addWidget(box);
         connect(save[pass], &QPushButton::clicked, this, [this, pass] { savePass(pass + 1); });
         connect(forget[pass], &QPushButton::clicked, this, [this, pass] {
-            QString failure;
-            if (!storeCorrection(m_window.settingsPath(), m_window.printer().name(), pass + 1, std::nullopt, &failure))
-                m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être oublié : %1.").arg(failure));
+            store(pass + 1, std::nullopt);
             showStored();
         });
     }
@@ -92,12 +90,10 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
             readScanFile(path);
     });
     connect(keepScan, &QPushButton::clicked, this, [this] {
-        QString failure;
+        // A scan that was read holds both passes.
         for (int pass = 1; pass <= 2; ++pass)
-            if (!storeCorrection(m_window.settingsPath(), m_window.printer().name(), pass, m_scan.pass[pass - 1], &failure)) {
-                m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être retenu : %1.").arg(failure));
+            if (!store(pass, m_scan.pass[pass - 1]))
                 break;
-            }
         keepScan->setEnabled(false);
         showStored();
     });
@@ -109,14 +105,22 @@ void CalibrationDialog::savePass(int pass)
     QStringList typed;
     for (QLineEdit* field : distances[pass - 1])
         typed << field->text();
-    const QString printer = m_window.printer().name();
     const RulerReading reading = rulerCorrection(m_window.printer().sheet().size(), pass, typed);
-    QString failure;
     if (!reading.correction)
         m_window.dialogs().message(QStringLiteral("Passage %1 : %2").arg(pass).arg(reading.refusal));
-    else if (!storeCorrection(m_window.settingsPath(), printer, pass, reading.correction, &failure))
-        m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être retenu : %1.").arg(failure));
+    else
+        store(pass, reading.correction);
     showStored();
+}
+
+bool CalibrationDialog::store(int pass, const std::optional<PrinterCorrection>& correction)
+{
+    QString failure;
+    if (storeCorrection(m_window.settingsPath(), m_window.printer().name(), pass, correction, &failure))
+        return true;
+    m_window.dialogs().message(QStringLiteral("Le réglage n'a pas pu être %1 : %2.")
+                                   .arg(correction ? QStringLiteral("retenu") : QStringLiteral("oublié"), failure));
+    return false;
 }
 
 void CalibrationDialog::readScanFile(const QString& path)

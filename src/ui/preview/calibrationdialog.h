@@ -32,6 +32,9 @@ public:
 
 private:
     void savePass(int pass);
+    // Keeps a pass's correction for the printer, or forgets it; says so when the settings file
+    // would not take it.
+    bool store(int pass, const std::optional<PrinterCorrection>& correction);
     void showStored();
     void showScan(const QImage& scan, const ScanReading& reading);
 
