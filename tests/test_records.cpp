@@ -46,7 +46,7 @@ int writeUntilKilled(const QString& settingsPath, int writer)
         std::fprintf(stderr, "%s\n", qPrintable(record.notice()));
     for (int k = 0; record.usable(); ++k) {
         QString failure;
-        if (!record.add(entry(writer, k), &failure)) {
+        if (!record.write(entry(writer, k), &failure)) {
             std::fprintf(stderr, "%s\n", qPrintable(failure));
             return 1;
         }

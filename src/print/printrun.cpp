@@ -5,6 +5,7 @@
 #include "platform/printer.h"
 
 #include <QDir>
+#include <QUuid>
 #include <algorithm>
 #include <utility>
 
@@ -46,12 +47,15 @@ void PrintRun::endDocument()
     m_dialogs.endProgress();
     m_printer.endDocument();
     m_phase = Phase::Following;
+    // In the record before it is followed: a program that dies now leaves the pass counted.
+    const QString sent = QStringLiteral("passage %1 %2").arg(m_pass).arg(m_printer.writesFiles() ? QStringLiteral("enregistré")
+                                                                                               : QStringLiteral("envoyé"));
+    writeProgress(m_done + QStringList(sent));
     const bool followed = waitUntilPrinted();
     if (!followed)
         m_unfollowed.push_back(m_pass);
-    m_done << QStringLiteral("passage %1 %2").arg(m_pass).arg(m_printer.writesFiles() ? QStringLiteral("enregistré")
-                                                              : followed                ? QStringLiteral("imprimé")
-                                                                                        : QStringLiteral("envoyé"));
+    m_done << (followed && !m_printer.writesFiles() ? QStringLiteral("passage %1 imprimé").arg(m_pass) : sent);
+    writeProgress(m_done);
     m_phase = Phase::Drawing;
 }
 
@@ -172,7 +176,7 @@ void PrintRun::run()
     write(Field::Page, QStringLiteral("0"));
     write(Field::Last, QStringLiteral("0"));
     m_dialogs.setBusy(false);
-    const QStringList files = finishEntry(endOutcome());
+    const QStringList files = m_journalled ? finishEntry(endOutcome()) : m_finishedFiles;
     const QString text = withNote(files.isEmpty() ? QString()
                                                   : QStringLiteral("Le tirage a été enregistré dans ces fichiers PDF :\n%1")
                                                         .arg(files.join(u'\n')));
@@ -186,7 +190,23 @@ bool PrintRun::printsNewNumbers(const PrintPlan& plan)
 {
     if (!m_record || plan.passes() == 0)
         return true;
-    const std::optional<Overlap> overlap = m_record->overlap(plan.first, plan.lastPrinted());
+    QString trouble;
+    const std::optional<Overlap> overlap = m_record->guard(plan.first, plan.lastPrinted(), &trouble);
+    if (!overlap && !trouble.isEmpty()) {
+        // A guard that cannot read is never taken for one that found nothing.
+        const bool held = trouble.contains(QStringLiteral("occupé"));
+        const QString text = QStringLiteral("Les numéros déjà imprimés ne peuvent pas être vérifiés : %1 (« %2 »).\n\n%3")
+                                 .arg(trouble, QDir::toNativeSeparators(m_record->path()),
+                                      held ? QStringLiteral("Fermez le programme qui le tient ouvert (un explorateur de bases de "
+                                                            "données, une sauvegarde, une synchronisation), puis cliquez de nouveau "
+                                                            "sur l'imprimante.")
+                                           : QStringLiteral("Si vous imprimez sans vérifier, Calvorigne garde ce tirage et l'écrira "
+                                                            "dans le registre dès qu'il sera de nouveau disponible."));
+        const bool anyway = m_dialogs.choice(text, {QStringLiteral("Imprimer sans vérifier"), QStringLiteral("Annuler")}, 1, 1) == 0;
+        if (!anyway)
+            m_dialogs.setBusy(false);
+        return anyway;
+    }
     if (!overlap)
         return true;
     const double next = m_record->highest() + 1;
@@ -271,12 +291,19 @@ QString PrintRun::endOutcome() const
     return m_unfollowed.empty() ? QStringLiteral("terminé") : QStringLiteral("envoyé, non suivi");
 }
 
-void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
+void PrintRun::beginEntry(const QString& kind)
 {
     m_entry = JournalEntry();
     m_journalled = true;
+    m_finishedFiles.clear();
     m_entry.when = QDateTime::currentDateTime();
     m_entry.kind = kind;
+    m_entry.token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
+{
+    beginEntry(kind);
     m_entry.first = padNumber(plan.first, QStringLiteral("0000"));
     m_entry.last = padNumber(plan.last, QStringLiteral("0000"));
     m_entry.booklets = plainNumber(plan.booklets);
@@ -288,9 +315,8 @@ void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
     m_entry.model = model.join(u' ');
 }
 
-QStringList PrintRun::finishEntry(const QString& outcome)
+void PrintRun::describeOutput(const QStringList& files)
 {
-    const QStringList files = m_printer.takeWrittenFiles();
     m_entry.output = !files.isEmpty()             ? files.join(QStringLiteral(", "))
                      : m_printer.writesFiles() ? QStringLiteral("aucun fichier écrit")
                                                : m_printer.name();
@@ -301,13 +327,36 @@ QStringList PrintRun::finishEntry(const QString& outcome)
         learned << QStringLiteral("réglage %1").arg(m_corrections.words());
     if (!learned.isEmpty())
         m_entry.output += QStringLiteral(" (%1)").arg(learned.join(QStringLiteral(" ; ")));
-    m_entry.outcome = outcome;
+}
+
+void PrintRun::writeProgress(const QStringList& passes)
+{
+    if (!m_journalled || !m_record)
+        return;
+    describeOutput({});
+    m_entry.outcome = QStringLiteral("en cours (%1)").arg(passes.join(QStringLiteral(", ")));
+    writeRecord();
+}
+
+void PrintRun::writeRecord()
+{
     QString failure;
-    if (m_record && m_journalled && !m_record->add(m_entry, &failure))
-        m_recordFailure = QStringLiteral("Le registre des tirages « %1 » n'a pas pu être écrit : %2. Les numéros de ce tirage ne "
-                                         "seront pas vérifiés par les tirages suivants.")
+    if (m_record && !m_record->write(m_entry, &failure) && m_recordFailure.isEmpty())
+        m_recordFailure = QStringLiteral("Le registre des tirages « %1 » n'a pas pu être écrit : %2. Calvorigne garde ce tirage, "
+                                         "compte ses numéros et l'écrira dans le registre dès que possible.")
                               .arg(QDir::toNativeSeparators(m_record->path()), failure);
-    if (m_journal && m_journalled && !m_journal->append(m_entry, &failure))
+}
+
+QStringList PrintRun::finishEntry(const QString& outcome)
+{
+    const QStringList files = m_printer.takeWrittenFiles();
+    if (!std::exchange(m_journalled, false))
+        return files;
+    describeOutput(files);
+    m_entry.outcome = outcome;
+    writeRecord();
+    QString failure;
+    if (m_journal && !m_journal->append(m_entry, &failure))
         m_recordFailure += (m_recordFailure.isEmpty() ? QString() : QStringLiteral("\n"))
                            + QStringLiteral("Le journal des tirages « %1 » n'a pas pu être écrit : %2.")
                                  .arg(QDir::toNativeSeparators(m_journal->path()), failure);
@@ -396,6 +445,9 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
     if (document.after == PlannedDocument::Nothing)
         return;
     setUpPrinter();
+    // The run's outcome is in the record before « Fin du tirage. » waits for an answer.
+    if (document.after == PlannedDocument::End && m_ownRun)
+        m_finishedFiles = finishEntry(endOutcome());
     if (document.after == PlannedDocument::Turn && !m_note.isEmpty())
         m_note += QStringLiteral("\nNe retournez le paquet qu'une fois toutes ses feuilles sorties.");
     m_dialogs.message(withNote(afterText(document, next)));

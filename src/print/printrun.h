@@ -70,8 +70,14 @@ private:
     void printMarks(const PlannedPage& page);
     // What is said after a document: the turn prompt with the learned movement.
     QString afterText(const PlannedDocument& document, const PlannedDocument* next) const;
+    void beginEntry(const QString& kind);
     void startEntry(const PrintPlan& plan, const QString& kind);
+    // Writes the run's outcome into the record and the journal, once; the files written.
     QStringList finishEntry(const QString& outcome);
+    void describeOutput(const QStringList& files);
+    // The run as it stands, « en cours » with the passes the print system has, in the record.
+    void writeProgress(const QStringList& passes);
+    void writeRecord();
     // terminé, or envoyé, non suivi when the user stopped following a pass.
     QString endOutcome() const;
     // What came of the passes so far, for a run that did not end: « passage 1 imprimé ».
@@ -91,7 +97,8 @@ private:
     const Journal* m_journal;
     RunRecord* m_record;
     JournalEntry m_entry;
-    bool m_journalled = false;
+    bool m_journalled = false; // a line is owed to the journal
+    QStringList m_finishedFiles; // the files a run wrote, taken when its outcome was written
     QString m_recordFailure;
     int m_passPage = 0; // the page of the pass being printed, from 1
     int m_passPages = 0;

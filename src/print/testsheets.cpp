@@ -27,10 +27,7 @@ std::vector<PlannedDocument> twoPasses()
 
 bool PrintRun::printPlainPaper(const std::vector<PlannedDocument>& documents, const QString& kind)
 {
-    m_entry = JournalEntry();
-    m_journalled = true;
-    m_entry.when = QDateTime::currentDateTime();
-    m_entry.kind = kind;
+    beginEntry(kind);
     for (const PlannedDocument& document : documents)
         m_entry.passPages << document.sheets();
     if (!printDocuments(PrintPlan(), documents, false))

@@ -16,6 +16,10 @@ namespace {
 const QStringList header = {"Date", "Type", "Imprimante ou fichiers", "Premier numéro", "Dernier numéro", "Carnets",
                             "Folios", "Numéros par page", "Pages par passage", "Résultat", "Billet"};
 const QString dateForm = QStringLiteral("dd/MM/yyyy HH:mm:ss");
+// How a run that did not end is written, besides the outcomes of one that did.
+constexpr const char16_t* endings[] = {u"échec", u"arrêté", u"interrompu"};
+// The kinds of sheets that teach the program about a printer: they carry no ticket number.
+constexpr const char16_t* plainPaperKinds[] = {u"essai de retournement", u"feuille de réglage"};
 
 } // namespace
 
@@ -28,7 +32,12 @@ QString csvField(QString text)
 }
 
 Journal::Journal(const QString& settingsPath)
-    : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-journal.csv")))
+    : Journal(settingsPath, QStringLiteral("Calvorigne-journal.csv"))
+{
+}
+
+Journal::Journal(const QString& settingsPath, const QString& fileName)
+    : m_path(besideSettings(settingsPath, fileName))
 {
 }
 
@@ -75,7 +84,9 @@ constexpr char16_t windows1252High[32] = {
     0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
-QString decodeJournal(QByteArrayView bytes)
+// One line as a spreadsheet left it: a journal saved once in Windows-1252 goes on in UTF-8 with
+// the program's next lines, so each line is read in the encoding it was written in.
+QString decodeLine(QByteArrayView bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
@@ -179,15 +190,47 @@ bool printedWhole(const QString& outcome)
     return outcome == u"terminé" || outcome == u"envoyé, non suivi";
 }
 
+bool stillPrinting(const QString& outcome)
+{
+    return outcome.startsWith(QStringLiteral("en cours"));
+}
+
 bool JournalEntry::knownOutcome() const
 {
-    return printedWhole(outcome) || outcome.startsWith(QStringLiteral("échec")) || outcome.startsWith(QStringLiteral("arrêté"));
+    return printedWhole(outcome) || stillPrinting(outcome)
+           || std::any_of(std::begin(endings), std::end(endings), [&](const char16_t* e) { return outcome.startsWith(e); });
 }
 
 bool JournalEntry::numbersOnPaper() const
 {
-    // A run that did not end counts when some of it may be on paper.
-    return kind == u"tirage" && knownOutcome() && (printedWhole(outcome) || outcome.contains(QStringLiteral("peut-être")));
+    // A run that did not end counts when some of it may be on paper; one the program's end cut
+    // short counts as well, since a pass of it reached the print system.
+    return knownOutcome()
+           && (printedWhole(outcome) || stillPrinting(outcome) || outcome.startsWith(QStringLiteral("interrompu"))
+               || outcome.contains(QStringLiteral("peut-être")))
+           && !stretches().empty();
+}
+
+std::vector<std::pair<qint64, qint64>> JournalEntry::stretches() const
+{
+    // Most runs have one stretch: read without splitting.
+    if (!first.contains(u',') && !last.contains(u',')) {
+        const QString low = journalNumber(QStringView(first).trimmed()), high = journalNumber(QStringView(last).trimmed());
+        if (low.isEmpty() || high.isEmpty())
+            return {};
+        return {std::minmax(low.toLongLong(), high.toLongLong())};
+    }
+    const QStringList firsts = first.split(u',', Qt::SkipEmptyParts), lasts = last.split(u',', Qt::SkipEmptyParts);
+    std::vector<std::pair<qint64, qint64>> found;
+    if (firsts.size() != lasts.size())
+        return found;
+    for (qsizetype k = 0; k < firsts.size(); ++k) {
+        const QString low = journalNumber(firsts[k].trimmed()), high = journalNumber(lasts[k].trimmed());
+        if (low.isEmpty() || high.isEmpty())
+            return {};
+        found.emplace_back(std::min(low.toLongLong(), high.toLongLong()), std::max(low.toLongLong(), high.toLongLong()));
+    }
+    return found;
 }
 
 QString JournalEntry::passPagesText() const
@@ -206,24 +249,41 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
         reading.failed = file.exists();
         return reading;
     }
-    const QString text = decodeJournal(file.readAll());
-    std::vector<QStringView> lines;
-    for (const QStringView line : QStringView(text).tokenize(u'\n'))
-        if (!line.trimmed().isEmpty())
-            lines.push_back(line);
+    const QByteArray bytes = file.readAll();
+    struct Line {
+        QString text;
+        int number; // from 1, as an editor counts them
+    };
+    std::vector<Line> lines;
+    int number = 0;
+    for (qsizetype start = 0; start < bytes.size();) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        ++number;
+        QString text = decodeLine(QByteArrayView(bytes).sliced(start, end - start));
+        if (!text.trimmed().isEmpty())
+            lines.push_back({std::move(text), number});
+        start = end + 1;
+    }
 
     // Columns are found by their heading, wherever a sort left it, so that an added column
-    // moves nothing; a journal without one has the program's own order.
+    // moves nothing; a journal without one has the program's own order. Every header line is
+    // skipped: an older program's, and one a merged file repeats.
     std::vector<QStringView> fields;
     QStringList scratch, headings = header;
-    for (const QStringView line : lines) {
-        csvLine(line, fields, scratch);
-        if (std::find(fields.begin(), fields.end(), header[0]) != fields.end()
-            && std::find(fields.begin(), fields.end(), header[3]) != fields.end()) {
+    const auto isHeader = [&] {
+        return std::find(fields.begin(), fields.end(), header[0]) != fields.end()
+               && std::find(fields.begin(), fields.end(), header[3]) != fields.end();
+    };
+    bool headed = false;
+    for (const Line& line : lines) {
+        csvLine(line.text, fields, scratch);
+        if (isHeader() && (!headed || qsizetype(fields.size()) > headings.size())) {
+            headed = true;
             headings.clear();
             for (const QStringView heading : fields)
                 headings << heading.toString();
-            break;
         }
     }
     std::array<qsizetype, 11> column;
@@ -231,18 +291,23 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
         column[k] = headings.indexOf(header[k]);
     const auto field = [&](int k) { return column[k] >= 0 && column[k] < qsizetype(fields.size()) ? fields[column[k]] : QStringView(); };
 
-    for (const QStringView line : lines) {
-        csvLine(line, fields, scratch);
-        if (fields.size() == size_t(headings.size()) && std::equal(fields.begin(), fields.end(), headings.begin()))
+    for (const Line& line : lines) {
+        csvLine(line.text, fields, scratch);
+        if (isHeader())
             continue;
         JournalEntry e;
         e.when = journalDate(field(0));
-        e.first = journalNumber(field(3));
-        e.last = journalNumber(field(4));
+        e.first = field(3).toString();
+        e.last = field(4).toString();
         e.outcome = field(9).toString();
         e.kind = field(1).toString();
-        if (!e.when.isValid() || e.kind.isEmpty() || e.first.isEmpty() || e.last.isEmpty() || !e.knownOutcome()) {
+        const bool plainPaper = e.first.isEmpty() && e.last.isEmpty()
+                                && std::any_of(std::begin(plainPaperKinds), std::end(plainPaperKinds),
+                                               [&](const char16_t* kind) { return e.kind == kind; });
+        if (!e.when.isValid() || e.kind.isEmpty() || !e.knownOutcome() || (!plainPaper && e.stretches().empty())) {
             ++reading.unreadable;
+            reading.unreadableLines << (e.when.isValid() ? e.when.toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+                                                          : QStringLiteral("ligne %1").arg(line.number));
             continue;
         }
         e.output = field(2).toString();

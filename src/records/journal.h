@@ -9,23 +9,31 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace calvorigne {
 
 struct JournalEntry {
     QDateTime when;
-    QString kind;            // tirage, réimpression, essai, essai de retournement
+    QString kind;            // tirage, réimpression, essai, essai de retournement, feuille de réglage
     QString output;          // the printer's name, or the PDF files written
-    QString first, last;     // as printed: 0001, 0120
+    QString first, last;     // as printed: 0001, 0120; a reprint's stretches: "0001, 0010", "0003, 0012"
     QString booklets, folios, rows;
     QList<int> passPages;    // pages of each pass
-    QString outcome;         // terminé; échec au passage p (…) : cause
+    QString outcome;         // terminé; échec au passage p (…) : cause; en cours (passage 1 imprimé)
     QString model;           // the ticket model by its settings keys; empty for the default
+    QString token;           // the run's own mark in the record, so that each writing of it finds it
 
-    // Whether the run's numbers are, or may be, on paper: a tirage that ended "terminé", was
-    // handed over whole without being followed ("envoyé, non suivi"), or did not end but may
-    // have printed some of its numbers.
+    // Whether the run's numbers are, or may be, on paper: a run, reprint or test sheet that
+    // ended "terminé", was handed over whole without being followed ("envoyé, non suivi"), is
+    // still printing or was cut short by the program's end, or did not end but may have
+    // printed some of its numbers.
     bool numbersOnPaper() const;
+    // The stretches of numbers it printed, each by its first and its last: one for a run, one
+    // a stretch for a reprint. A stretch typed backwards is taken the right way round; none
+    // when first and last are not numbers that pair up.
+    std::vector<std::pair<qint64, qint64>> stretches() const;
     // Whether the outcome is one the program writes.
     bool knownOutcome() const;
     // The pages of each pass as the journal and the record write them: "20 + 20".
@@ -35,10 +43,15 @@ struct JournalEntry {
 // Whether a run with this outcome surely put all its numbers on paper: "terminé", or handed over
 // whole ("envoyé, non suivi").
 bool printedWhole(const QString& outcome);
+// Whether a run with this outcome was still printing when last written: one the program's end
+// cut short.
+bool stillPrinting(const QString& outcome);
 
 class Journal {
 public:
     explicit Journal(const QString& settingsPath);
+    // A file of the same form under another name beside the settings file.
+    Journal(const QString& settingsPath, const QString& fileName);
 
     QString path() const { return m_path; }
     // Appends the line and flushes it; false, with the cause, when the file cannot be written.
@@ -55,6 +68,7 @@ private:
 struct JournalReading {
     qsizetype taken = 0;
     int unreadable = 0;   // lines that are not a run the program wrote
+    QStringList unreadableLines; // each by its date, or by its place in the file when it has none
     bool failed = false;  // the file is there but cannot be read
     bool stopped = false; // take said to stop
 };

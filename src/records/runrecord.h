@@ -2,7 +2,11 @@
 // printed, kept by the program in an SQLite database beside the settings file. The guard that
 // keeps a number from being printed twice, and what the window says of past runs, read only
 // this: the CSV journal is for people, who may edit it at will. A new record takes in the
-// journal once, so that runs printed before it existed are still known.
+// journal once, so that runs printed before it existed are still known. A run is written as
+// soon as a pass of it reaches the print system, and brought up to date as it goes, so that a
+// program killed mid-run leaves it there; the next start closes it as cut short. A run the
+// record cannot take (held by another program, read-only, gone) is kept by the program, in
+// memory and in a side file, counted by the guard, and written into the record once it can be.
 #pragma once
 
 #include "records/journal.h"
@@ -10,6 +14,7 @@
 #include <QDateTime>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace calvorigne {
 
@@ -17,6 +22,7 @@ namespace calvorigne {
 struct PrintedRun {
     double first = 0, last = 0;
     QDateTime when;
+    QString kind;
     QString outcome;
 };
 
@@ -47,24 +53,45 @@ public:
     // journal; empty when there is nothing to say.
     QString notice() const { return m_notice; }
 
-    // Adds the run whole or not at all; false, with the cause, when it could not be written.
-    bool add(const JournalEntry& entry, QString* failure = nullptr);
-    std::optional<Overlap> overlap(double first, double last) const;
+    // Writes the run as it stands, whole or not at all: its first writing adds it, a later one
+    // brings it up to date. False, with the cause, when the record could not take it: the run
+    // is then kept by the program.
+    bool write(const JournalEntry& entry, QString* failure = nullptr);
+    // What earlier runs printed of these numbers, for the print button: a record that could not
+    // be opened is tried again, one another program holds is waited for a few seconds. When it
+    // still cannot be read, trouble says why, and only the runs the program kept are known.
+    std::optional<Overlap> guard(double first, double last, QString* trouble);
+    // The same at once, for what the window shows as the user types: nothing is waited for.
+    std::optional<Overlap> overlap(double first, double last, QString* trouble = nullptr) const;
     // The last tirage that ended "terminé".
     std::optional<PrintedRun> lastComplete() const;
     // The highest number on paper; 0 when none is.
     double highest() const;
+    // How long the guard waits for a record another program holds, in milliseconds.
+    void setPatience(int milliseconds) { m_patience = milliseconds; }
 
 private:
     void open();
+    bool prepare(QString* failure);
     bool create(QString* failure);
     void putAside();
+    void say(const QString& text);
+    // Runs the program kept, from the side file and this session, written into the record.
+    bool writeKept(QString* failure);
+    void keep(const JournalEntry& entry);
+    // Runs a killed program left "en cours", closed as cut short, and said.
+    void closeInterrupted();
+    void setWaiting(int milliseconds) const;
+    std::optional<Overlap> read(double first, double last, QString* trouble) const;
 
     QString m_path;
-    QString m_journalPath;
+    QString m_settingsPath;
     QString m_connection;
     bool m_usable = false;
+    bool m_writeFailed = false; // later writes go straight to the kept runs, until the guard retries
+    int m_patience = 3000;
     QString m_notice;
+    std::vector<JournalEntry> m_kept;
 };
 
 } // namespace calvorigne

@@ -175,11 +175,11 @@ void PreviewWindow::refresh()
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
     if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
-        const RunRecord& record = m_window.runRecord();
-        if (!record.usable())
-            warned << QStringLiteral("Les numéros déjà imprimés ne sont pas vérifiés : le registre des tirages n'est pas disponible.");
-        else if (const auto overlap = record.overlap(m_plan.first, m_plan.lastPrinted()))
+        QString trouble;
+        if (const auto overlap = m_window.runRecord().overlap(m_plan.first, m_plan.lastPrinted(), &trouble))
             warned << overlap->sentence();
+        else if (!trouble.isEmpty())
+            warned << QStringLiteral("Les numéros déjà imprimés ne sont pas vérifiés : %1.").arg(trouble);
     }
     warnings->setText(warned.join(u'\n'));
     warnings->setVisible(!warned.isEmpty());
