@@ -139,6 +139,38 @@ private slots:
         QVERIFY(record.usable() && record.highest() == 120);
     }
 
+    // A journal as years of use leave it, taken in line by line: older lines a spreadsheet saved
+    // in Windows-1252 and the program's later ones in UTF-8, its header again after a mark and an
+    // older program's header, the lines of sheets that carry no number, a range typed backwards,
+    // a reprint's stretches, and a line of binary garbage, which alone is unreadable and named.
+    void aJournalOfMixedLinesIsReadLineByLine()
+    {
+        QTemporaryDir dir;
+        const QByteArray header = "Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;"
+                                  "Numéros par page;Pages par passage;Résultat";
+        writeBytes(dir.filePath("Calvorigne-journal.csv"),
+                   "\xEF\xBB\xBF" + header + ";Billet\r\n"
+                   "06/12/2025 10:00:00;tirage;Bureau d\x92" "accueil;0001;0120;120;1;3;20 + 20;termin\xE9\r\n"
+                   "06/12/2026 14:02:00;tirage;Test;0121;0240;120;1;3;20 + 20;terminé\r\n"
+                   "\xEF\xBB\xBF" + header + ";Billet\r\n" + header + "\r\n"
+                   "07/12/2026 09:00:00;essai de retournement;Test;;;;;;3 + 3;terminé\r\n"
+                   "07/12/2026 09:10:00;feuille de réglage;Test;;;;;;1 + 1;terminé\r\n"
+                   "07/12/2026 10:00:00;tirage;Test;0300;0241;60;1;3;10 + 10;terminé\r\n"
+                   + QByteArray("\x00\xFF\xFE\x01\x02;;\x80\r\n", 10) +
+                   "07/12/2026 11:00:00;réimpression;Test;0401, 0410;0403, 0412;6;2;3;1 + 2;terminé\r\n"
+                   "07/12/2026 12:00:00;tirage;Test;0501;05x0;1;1;3;1;terminé\r\n");
+        RunRecord record(dir.filePath("Calvorigne.ini"));
+        QVERIFY2(record.notice().endsWith(" : 6 lignes lues, 2 lignes illisibles laissées de côté (ligne 9, 07/12/2026 12:00)."),
+                 qPrintable(record.notice()));
+        QCOMPARE(record.overlap(1, 1)->latest.when, QDateTime(QDate(2025, 12, 6), QTime(10, 0)));
+        QCOMPARE(record.overlap(200, 200)->latest.outcome, QString("terminé"));
+        // Backwards, the stretch still guards its numbers; a reprint guards only its own.
+        QCOMPARE(record.overlap(241, 241)->latest.first, 241.0);
+        QVERIFY(record.overlap(402, 402) && record.overlap(411, 411));
+        QVERIFY(!record.overlap(405, 409));
+        QCOMPARE(record.highest(), 412.0);
+    }
+
     // A journal of 100,000 lines is taken in under 2 s, and the guard reads the record under
     // 50 ms, for a run beside the last and for one that shares numbers with every run.
     void aJournalOfYearsIsTakenInQuickly()
