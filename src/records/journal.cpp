@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace calvorigne {
 
@@ -174,13 +175,20 @@ QDateTime journalDate(QStringView text)
     return date.isValid() && time.isValid() ? QDateTime(date, time, Qt::UTC) : QDateTime();
 }
 
-// A whole number, with or without its leading zeros; empty when the field is not one.
-QString journalNumber(QStringView text)
+// A whole number, with or without its leading zeros; nothing when the field is not one.
+std::optional<qint64> journalNumber(QStringView text)
 {
-    const QStringView digits = text.sliced(text.startsWith(u'-') ? 1 : 0);
-    const bool whole = !digits.isEmpty() && digits.size() <= 18
-                       && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    return whole ? text.toString() : QString();
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = text.sliced(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return negative ? -value : value;
 }
 
 } // namespace
@@ -203,42 +211,46 @@ bool JournalEntry::knownOutcome() const
 
 bool JournalEntry::numbersOnPaper() const
 {
+    return outcomeOnPaper() && !stretches().empty();
+}
+
+bool JournalEntry::outcomeOnPaper() const
+{
     // A run that did not end counts when some of it may be on paper; one the program's end cut
     // short counts as well, since a pass of it reached the print system.
     return knownOutcome()
            && (printedWhole(outcome) || stillPrinting(outcome) || outcome.startsWith(QStringLiteral("interrompu"))
-               || outcome.contains(QStringLiteral("peut-être")))
-           && !stretches().empty();
+               || outcome.contains(QStringLiteral("peut-être")));
 }
 
 std::vector<std::pair<qint64, qint64>> JournalEntry::stretches() const
 {
     // Most runs have one stretch: read without splitting.
     if (!first.contains(u',') && !last.contains(u',')) {
-        const QString low = journalNumber(QStringView(first).trimmed()), high = journalNumber(QStringView(last).trimmed());
-        if (low.isEmpty() || high.isEmpty())
+        const auto low = journalNumber(QStringView(first).trimmed()), high = journalNumber(QStringView(last).trimmed());
+        if (!low || !high)
             return {};
-        return {std::minmax(low.toLongLong(), high.toLongLong())};
+        return {std::minmax(*low, *high)};
     }
     const QStringList firsts = first.split(u',', Qt::SkipEmptyParts), lasts = last.split(u',', Qt::SkipEmptyParts);
     std::vector<std::pair<qint64, qint64>> found;
     if (firsts.size() != lasts.size())
         return found;
     for (qsizetype k = 0; k < firsts.size(); ++k) {
-        const QString low = journalNumber(firsts[k].trimmed()), high = journalNumber(lasts[k].trimmed());
-        if (low.isEmpty() || high.isEmpty())
+        const auto low = journalNumber(QStringView(firsts[k]).trimmed()), high = journalNumber(QStringView(lasts[k]).trimmed());
+        if (!low || !high)
             return {};
-        found.emplace_back(std::min(low.toLongLong(), high.toLongLong()), std::max(low.toLongLong(), high.toLongLong()));
+        found.push_back(std::minmax(*low, *high));
     }
     return found;
 }
 
 QString JournalEntry::passPagesText() const
 {
-    QStringList pages;
+    QString pages;
     for (const int count : passPages)
-        pages << QString::number(count);
-    return pages.join(QStringLiteral(" + "));
+        pages += (pages.isEmpty() ? QString() : QStringLiteral(" + ")) + QString::number(count);
+    return pages;
 }
 
 JournalReading readJournal(const QString& path, const std::function<bool(const JournalEntry&)>& take)
@@ -251,20 +263,37 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
     }
     const QByteArray bytes = file.readAll();
     struct Line {
-        QString text;
+        QStringView text;
         int number; // from 1, as an editor counts them
     };
+    // Most journals are UTF-8 throughout and are decoded at once; one that is not is decoded
+    // line by line.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString whole = utf8.decode(bytes);
+    const bool mixed = utf8.hasError();
+    std::vector<QString> decoded;
     std::vector<Line> lines;
     int number = 0;
-    for (qsizetype start = 0; start < bytes.size();) {
-        qsizetype end = bytes.indexOf('\n', start);
+    for (qsizetype start = 0, end = 0; start < bytes.size(); start = end + 1) {
+        end = bytes.indexOf('\n', start);
         if (end < 0)
             end = bytes.size();
+        decoded.push_back(mixed ? decodeLine(QByteArrayView(bytes).sliced(start, end - start)) : QString());
+    }
+    qsizetype at = 0;
+    for (const QString& one : decoded) {
         ++number;
-        QString text = decodeLine(QByteArrayView(bytes).sliced(start, end - start));
+        QStringView text = one;
+        if (!mixed) {
+            const qsizetype end = whole.indexOf(u'\n', at);
+            text = QStringView(whole).sliced(at, (end < 0 ? whole.size() : end) - at);
+            at = end + 1;
+        }
+        // A mark where a file was joined to another.
+        if (text.startsWith(QChar(0xFEFF)))
+            text = text.sliced(1);
         if (!text.trimmed().isEmpty())
-            lines.push_back({std::move(text), number});
-        start = end + 1;
+            lines.push_back({text, number});
     }
 
     // Columns are found by their heading, wherever a sort left it, so that an added column
@@ -278,6 +307,8 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
     };
     bool headed = false;
     for (const Line& line : lines) {
+        if (!line.text.contains(header[3]))
+            continue;
         csvLine(line.text, fields, scratch);
         if (isHeader() && (!headed || qsizetype(fields.size()) > headings.size())) {
             headed = true;
@@ -293,10 +324,10 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
 
     for (const Line& line : lines) {
         csvLine(line.text, fields, scratch);
-        if (isHeader())
-            continue;
         JournalEntry e;
         e.when = journalDate(field(0));
+        if (!e.when.isValid() && isHeader())
+            continue;
         e.first = field(3).toString();
         e.last = field(4).toString();
         e.outcome = field(9).toString();

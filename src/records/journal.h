@@ -30,6 +30,8 @@ struct JournalEntry {
     // still printing or was cut short by the program's end, or did not end but may have
     // printed some of its numbers.
     bool numbersOnPaper() const;
+    // The same, of its outcome alone, whatever its numbers.
+    bool outcomeOnPaper() const;
     // The stretches of numbers it printed, each by its first and its last: one for a run, one
     // a stretch for a reprint. A stretch typed backwards is taken the right way round; none
     // when first and last are not numbers that pair up.

@@ -184,12 +184,12 @@ bool RunRecord::create(QString* failure)
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
     bool done = runtable::createOrMigrate(query, -1);
-    runtable::Inserter inserter(db);
+    runtable::Inserter inserter(db, true);
     done = done && inserter.prepared();
     const QString journalPath = Journal(m_settingsPath).path();
     const JournalReading journal = readJournal(journalPath, [&](const JournalEntry& entry) { return done && inserter.insert(entry); });
     // Built last, at once.
-    done = done && !journal.stopped && runtable::index(query);
+    done = done && !journal.stopped && inserter.finish() && runtable::index(query);
     if (journal.failed) {
         // Most often a spreadsheet holds it open; the next start takes it in.
         *failure = QStringLiteral("le journal des tirages « %1 » n'a pas pu être lu (s'il est ouvert dans un tableur, "

@@ -94,7 +94,7 @@ bool index(QSqlQuery& query)
            && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_by_date ON runs (at)"));
 }
 
-Inserter::Inserter(const QSqlDatabase& db) : m_run(db), m_numbers(db)
+Inserter::Inserter(const QSqlDatabase& db, bool many) : m_run(db), m_numbers(db), m_many(many)
 {
     m_prepared = m_run.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(runColumns))
                  && m_numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"));
@@ -103,9 +103,27 @@ Inserter::Inserter(const QSqlDatabase& db) : m_run(db), m_numbers(db)
 bool Inserter::insert(const JournalEntry& entry)
 {
     const auto stretches = entry.stretches();
-    const bool onPaper = entry.numbersOnPaper();
-    return exec(m_run, runValues(entry, stretches, onPaper))
-           && (!onPaper || addNumbers(m_numbers, m_run.lastInsertId().toLongLong(), entry, stretches));
+    const bool onPaper = !stretches.empty() && entry.outcomeOnPaper();
+    if (!exec(m_run, runValues(entry, stretches, onPaper)))
+        return false;
+    if (m_first < 0 || (onPaper && (!m_many || stretches.size() > 1))) {
+        const qint64 run = m_run.lastInsertId().toLongLong();
+        if (m_first < 0)
+            m_first = run;
+        if (onPaper && (!m_many || stretches.size() > 1))
+            return addNumbers(m_numbers, run, entry, stretches);
+    }
+    return true;
+}
+
+bool Inserter::finish()
+{
+    // The runs of one stretch: their row in runs holds it whole.
+    QSqlQuery query(m_run);
+    return !m_many || m_first < 0
+           || query.exec(QStringLiteral("INSERT INTO numbers (run, first, last, at) SELECT id, first, last, at FROM runs "
+                                        "WHERE id >= %1 AND on_paper = 1 AND id NOT IN (SELECT run FROM numbers WHERE run >= %1)")
+                             .arg(m_first));
 }
 
 bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
@@ -122,7 +140,7 @@ bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
             const qint64 run = query.value(0).toLongLong();
             query.finish();
             const auto stretches = entry.stretches();
-            const bool onPaper = entry.numbersOnPaper();
+            const bool onPaper = !stretches.empty() && entry.outcomeOnPaper();
             QVariantList values = runValues(entry, stretches, onPaper);
             values << run;
             QSqlQuery numbers(db);

@@ -25,17 +25,21 @@ bool index(QSqlQuery& query);
 qint64 stamp(const QDateTime& when);
 QDateTime fromStamp(qint64 stamp);
 
-// Adds runs fast, for taking in a journal: two prepared statements.
+// Adds runs through two prepared statements. Taking in a journal of years, a run's one
+// stretch of numbers is left for finish(), which adds them all in one statement.
 class Inserter {
 public:
-    explicit Inserter(const QSqlDatabase& db);
+    explicit Inserter(const QSqlDatabase& db, bool many = false);
     bool prepared() const { return m_prepared; }
     bool insert(const JournalEntry& entry);
+    bool finish();
     QSqlQuery& query() { return m_run; }
 
 private:
     QSqlQuery m_run, m_numbers;
     bool m_prepared = false;
+    bool m_many;
+    qint64 m_first = -1; // the first run added, for finish()
 };
 
 // Adds the run, or brings up to date the run of the same start, kind and numbers; inside the
