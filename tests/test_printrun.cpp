@@ -406,11 +406,13 @@ private slots:
         QVERIFY(f.printer.documents.empty() && w.Lbl_Der->text().isEmpty());
         QVERIFY(!f.dialogs.busy);
 
-        // Commencer à 0013: the new first number, shown and not printed.
+        // Commencer à 0013: the new first number, shown, said and not printed.
         f.dialogs.choices = {0};
         w.cmd_print_Click();
         QCOMPARE(w.Lbl_Debut->text(), QString("0013"));
         QVERIFY(f.printer.documents.empty());
+        QCOMPARE(f.dialogs.messages.last(), QString("Premier numéro est maintenant 0013 : vérifiez l'aperçu, puis cliquez de "
+                                                    "nouveau sur l'imprimante."));
         // Numbers of a failed run, or of lines that are not a run, are free.
         f.dialogs.messages.clear();
         w.cmd_print_Click();

@@ -206,12 +206,16 @@ private slots:
 
         // The next start removes what killed saves and runs left, and nothing else.
         const QTemporaryDir documents;
-        for (const QString& file : {documents.filePath(".Calvorigne-a1B2c3.pdf"), documents.filePath("Calvorigne.pdf"),
-                                    dir.filePath(".killed.ini.Ab12Cd"), dir.filePath(".killed.ini.notes")})
+        // A user's look-alike files stay.
+        for (const QString& file : {documents.filePath(".Calvorigne-provisoire-a1B2c3.pdf"), documents.filePath("Calvorigne.pdf"),
+                                    documents.filePath(".Calvorigne-Budget.pdf"), dir.filePath(".killed.ini.provisoire-Ab12Cd"),
+                                    dir.filePath(".killed.ini.notes"), dir.filePath(".killed.ini.backup"),
+                                    dir.filePath(".killed.ini.ancien")})
             writeBytes(file, "x");
         removeLeftovers(path, documents.path());
-        QCOMPARE(QDir(dir.path()).entryList({".*killed.ini.*"}, QDir::Files | QDir::Hidden), QStringList(".killed.ini.notes"));
-        QCOMPARE(QDir(documents.path()).entryList(QDir::Files | QDir::Hidden), QStringList("Calvorigne.pdf"));
+        QCOMPARE(QDir(dir.path()).entryList({".*killed.ini.*"}, QDir::Files | QDir::Hidden),
+                 QStringList({".killed.ini.ancien", ".killed.ini.backup", ".killed.ini.notes"}));
+        QCOMPARE(QDir(documents.path()).entryList(QDir::Files | QDir::Hidden), QStringList({".Calvorigne-Budget.pdf", "Calvorigne.pdf"}));
 
         const QString link = dir.filePath("link.ini");
         writeBytes(dir.filePath("real.ini"), old);

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -284,6 +285,27 @@ private slots:
             QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
         });
         QCOMPARE(dialogs.choice("?", {"Réessayer", "Revenir à la fenêtre", "Quitter sans enregistrer"}, 1), 1);
+    }
+
+    // The quit question keeps its Yes and No, and nothing else answers it: Escape and the
+    // window's close leave it open, so the settings are never lost by a key pressed by habit.
+    void theQuitQuestionIgnoresEscapeAndClose()
+    {
+        QtPrinter printer;
+        QtDialogs dialogs(printer);
+        bool stillOpen = false;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close();
+            QTest::qWait(50);
+            stillOpen = box->isVisible();
+            QCOMPARE(box->buttons().size(), 2);
+            box->button(QMessageBox::Yes)->click();
+        });
+        QVERIFY(dialogs.question("Voulez-vous enregistrer les paramètres ci-dessus"));
+        QVERIFY(stillOpen);
     }
 
     void printerPropertiesOpensThePrinterDialog()

@@ -49,9 +49,10 @@ void removeLeftovers(const QString& settingsPath, const QString& documentsFolder
 {
     const QFileInfo settings(settingsPath);
     const QString name = QRegularExpression::escape(settings.fileName());
-    // The save's copy, and the copy the profile functions write beside it.
-    const QRegularExpression saves(QStringLiteral("^\\.\\.?%1\\.[A-Za-z0-9]{6}(\\.[A-Za-z0-9]{6})?$").arg(name));
-    const QRegularExpression pdfs(QStringLiteral("^\\.Calvorigne-[A-Za-z0-9]{6}\\.pdf$"));
+    // The save's copy, and the copy the profile functions write beside it; their names say
+    // « provisoire », so that a user's own .Calvorigne.ini.backup is never taken for one.
+    const QRegularExpression saves(QStringLiteral("^\\.\\.?%1(\\.provisoire-[A-Za-z0-9]{6}){1,2}$").arg(name));
+    const QRegularExpression pdfs(QStringLiteral("^\\.Calvorigne-provisoire-[A-Za-z0-9]{6}\\.pdf$"));
     const auto sweep = [](const QString& folder, const QRegularExpression& pattern) {
         if (folder.isEmpty())
             return;

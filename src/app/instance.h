@@ -34,7 +34,8 @@ private:
 };
 
 // Removes the part files that a save or a run to files left when the program was killed
-// (.Calvorigne.ini.XXXXXX beside the settings, .Calvorigne-XXXXXX.pdf in the documents). Only
+// (.Calvorigne.ini.provisoire-XXXXXX beside the settings, .Calvorigne-provisoire-XXXXXX.pdf in the
+// documents). Only
 // the one instance that runs may call it: these names are no one else's.
 void removeLeftovers(const QString& settingsPath, const QString& documentsFolder);
 

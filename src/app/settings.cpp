@@ -85,7 +85,7 @@ bool saveOnCopy(const QString& path, const SavedSettings& values, QString& cause
     // Created exclusively under a fresh name, and closed before the profile functions open it.
     QString copy;
     {
-        QTemporaryFile created(QDir(folder).filePath(QStringLiteral(".") + file.fileName() + QStringLiteral(".XXXXXX")));
+        QTemporaryFile created(QDir(folder).filePath(QStringLiteral(".") + file.fileName() + QStringLiteral(".provisoire-XXXXXX")));
         if (!created.open()) {
             cause = lastFailure();
             return false;

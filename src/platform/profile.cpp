@@ -236,7 +236,7 @@ bool replaceFile(const fs::path& target, const std::string& content)
     if (exists && !writable(status))
         return false;
 
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".provisoire-XXXXXX")).string();
     const int descriptor = mkstemp(pattern.data());
     if (descriptor < 0)
         return false;

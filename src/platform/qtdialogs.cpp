@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
@@ -23,6 +24,25 @@ namespace {
 
 const QString title = QStringLiteral("Calvorigne");
 
+// Yes and No as Windows answers them: neither Escape nor the title bar's close answers, so
+// that a key pressed by habit never takes the answer that loses the settings.
+class YesNoBox : public QMessageBox {
+public:
+    YesNoBox(const QString& text, QWidget* parent)
+        : QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent)
+    {
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Escape)
+            return event->accept();
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
 } // namespace
 
 void QtDialogs::message(const QString& text)
@@ -33,8 +53,7 @@ void QtDialogs::message(const QString& text)
 
 bool QtDialogs::question(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
+    YesNoBox box(text, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

@@ -209,7 +209,7 @@ void QtPrinter::openDocument()
     // that nothing planted under that name is followed.
     QString part;
     if (!file.isEmpty()) {
-        QTemporaryFile created(QFileInfo(file).dir().filePath(QStringLiteral(".Calvorigne-XXXXXX.pdf")));
+        QTemporaryFile created(QFileInfo(file).dir().filePath(QStringLiteral(".Calvorigne-provisoire-XXXXXX.pdf")));
         if (!created.open())
             throw PrinterError(QStringLiteral("le fichier « %1 » n'a pas pu être créé : %2.")
                                    .arg(QDir::toNativeSeparators(file), lastFailure()));

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "print/recordedlayout.h"
 
 #include <QDir>
 #include <QUuid>
@@ -217,8 +218,12 @@ bool PrintRun::printsNewNumbers(const PrintPlan& plan)
         return true;
     m_dialogs.setBusy(false);
     // The new first number is shown, for the user to see the new plan before printing it.
-    if (answer == 0)
+    if (answer == 0) {
         write(Field::First, plainNumber(next));
+        m_dialogs.message(QStringLiteral("Premier numéro est maintenant %1 : vérifiez l'aperçu, puis cliquez de nouveau sur "
+                                         "l'imprimante.")
+                              .arg(padNumber(next, QStringLiteral("0000"))));
+    }
     return false;
 }
 
@@ -313,6 +318,8 @@ void PrintRun::startEntry(const PrintPlan& plan, const QString& kind)
     for (const auto& [key, value] : plan.model.keys())
         model << key + u'=' + value.trimmed();
     m_entry.model = model.join(u' ');
+    if (kind == u"tirage")
+        m_entry.layout = RecordedLayout::describe(m_layout);
 }
 
 void PrintRun::describeOutput(const QStringList& files)

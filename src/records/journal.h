@@ -24,6 +24,7 @@ struct JournalEntry {
     QString outcome;         // terminé; échec au passage p (…) : cause; en cours (passage 1 imprimé)
     QString model;           // the ticket model by its settings keys; empty for the default
     QString token;           // the run's own mark in the record, so that each writing of it finds it
+    QString layout;          // a run's parameters, for the record alone: its sheets printed again as they were
 
     // Whether the run's numbers are, or may be, on paper: a run, reprint or test sheet that
     // ended "terminé", was handed over whole without being followed ("envoyé, non suivi"), is

@@ -22,7 +22,8 @@ bool appendKeptRun(const QString& path, const JournalEntry& e)
     const QJsonObject run{{"quand", e.when.toString(timeForm)}, {"type", e.kind},      {"sortie", e.output},
                           {"premier", e.first},                 {"dernier", e.last},   {"carnets", e.booklets},
                           {"folios", e.folios},                 {"parPage", e.rows},   {"pages", pages},
-                          {"resultat", e.outcome},              {"billet", e.model},   {"marque", e.token}};
+                          {"resultat", e.outcome},              {"billet", e.model},   {"marque", e.token},
+                          {"parametres", e.layout}};
     QFile file(path);
     const QByteArray line = QJsonDocument(run).toJson(QJsonDocument::Compact) + '\n';
     return file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(line) == line.size() && file.flush();
@@ -52,6 +53,7 @@ std::vector<JournalEntry> readKeptRuns(const QString& path)
         e.outcome = run.value("resultat").toString();
         e.model = run.value("billet").toString();
         e.token = run.value("marque").toString();
+        e.layout = run.value("parametres").toString();
         replaceRun(runs, e);
     }
     return runs;

@@ -421,6 +421,19 @@ std::optional<PrintedRun> RunRecord::lastComplete() const
     return std::nullopt;
 }
 
+std::vector<RunRecord::RunOnPaper> RunRecord::runsOnPaper(int count) const
+{
+    std::vector<RunOnPaper> runs;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (m_usable
+        && query.exec(QStringLiteral("SELECT first, last, at, outcome, kind, layout FROM runs WHERE kind = 'tirage' AND on_paper = 1 "
+                                     "AND layout IS NOT NULL ORDER BY at DESC, id DESC LIMIT %1")
+                          .arg(count)))
+        while (query.next())
+            runs.push_back({printedRun(query), query.value(5).toString()});
+    return runs;
+}
+
 double RunRecord::highest() const
 {
     double high = 0;

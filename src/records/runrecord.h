@@ -65,6 +65,13 @@ public:
     std::optional<Overlap> overlap(double first, double last, QString* trouble = nullptr) const;
     // The last tirage that ended "terminé".
     std::optional<PrintedRun> lastComplete() const;
+    // The latest runs whose numbers are on paper, newest first, with the parameters they were
+    // printed with, for printing their sheets again.
+    struct RunOnPaper {
+        PrintedRun run;
+        QString layout;
+    };
+    std::vector<RunOnPaper> runsOnPaper(int count) const;
     // The highest number on paper; 0 when none is.
     double highest() const;
     // How long the guard waits for a record another program holds, in milliseconds.

@@ -11,7 +11,7 @@ namespace calvorigne::runtable {
 namespace {
 
 const QString runColumns = QStringLiteral("at, kind, output, first, last, booklets, folios, rows_per_page, pages, outcome, model, "
-                                          "on_paper, token");
+                                          "on_paper, token, layout");
 
 std::pair<qint64, qint64> bounds(const std::vector<std::pair<qint64, qint64>>& stretches)
 {
@@ -29,7 +29,7 @@ QVariantList runValues(const JournalEntry& e, const std::vector<std::pair<qint64
     const auto [first, last] = bounds(stretches);
     return {stamp(e.when), e.kind,   e.output, first,   last,          e.booklets, e.folios,
             e.rows,        e.passPagesText(), e.outcome, e.model, onPaper ? 1 : 0,
-            e.token.isEmpty() ? QVariant() : QVariant(e.token)};
+            e.token.isEmpty() ? QVariant() : QVariant(e.token), e.layout.isEmpty() ? QVariant() : QVariant(e.layout)};
 }
 
 bool exec(QSqlQuery& query, const QVariantList& values)
@@ -75,6 +75,7 @@ bool createOrMigrate(QSqlQuery& query, int version)
     // written again as it goes.
     if (done && version < 1) {
         done = query.exec(QStringLiteral("ALTER TABLE runs ADD COLUMN token TEXT"))
+               && query.exec(QStringLiteral("ALTER TABLE runs ADD COLUMN layout TEXT"))
                && query.exec(QStringLiteral("CREATE UNIQUE INDEX runs_by_token ON runs (token)"))
                && query.exec(QStringLiteral("CREATE TABLE numbers (run INTEGER NOT NULL REFERENCES runs (id) ON DELETE CASCADE, "
                                             "first INTEGER NOT NULL, last INTEGER NOT NULL, at INTEGER NOT NULL)"));
@@ -94,9 +95,9 @@ bool index(QSqlQuery& query)
            && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_by_date ON runs (at)"));
 }
 
-Inserter::Inserter(const QSqlDatabase& db, bool many) : m_run(db), m_numbers(db), m_many(many)
+Inserter::Inserter(const QSqlDatabase& db, bool many) : m_db(db), m_run(db), m_numbers(db), m_many(many)
 {
-    m_prepared = m_run.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(runColumns))
+    m_prepared = m_run.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(runColumns))
                  && m_numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"));
 }
 
@@ -119,7 +120,7 @@ bool Inserter::insert(const JournalEntry& entry)
 bool Inserter::finish()
 {
     // The runs of one stretch: their row in runs holds it whole.
-    QSqlQuery query(m_run);
+    QSqlQuery query(m_db);
     return !m_many || m_first < 0
            || query.exec(QStringLiteral("INSERT INTO numbers (run, first, last, at) SELECT id, first, last, at FROM runs "
                                         "WHERE id >= %1 AND on_paper = 1 AND id NOT IN (SELECT run FROM numbers WHERE run >= %1)")
@@ -146,7 +147,7 @@ bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
             QSqlQuery numbers(db);
             done = query.prepare(QStringLiteral("UPDATE runs SET at = ?, kind = ?, output = ?, first = ?, last = ?, booklets = ?, "
                                                 "folios = ?, rows_per_page = ?, pages = ?, outcome = ?, model = ?, on_paper = ?, "
-                                                "token = ? WHERE id = ?"))
+                                                "token = ?, layout = ? WHERE id = ?"))
                    && exec(query, values) && query.prepare(QStringLiteral("DELETE FROM numbers WHERE run = ?")) && exec(query, {run})
                    && numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"))
                    && (!onPaper || addNumbers(numbers, run, entry, stretches));
@@ -183,6 +184,7 @@ std::vector<JournalEntry> stillPrinting(const QSqlDatabase& db)
         e.outcome = query.value(10).toString();
         e.model = query.value(11).toString();
         e.token = query.value(13).toString();
+        e.layout = query.value(14).toString();
         // A reprint's stretches as the journal writes them: the firsts, then the lasts.
         QStringList firsts, lasts;
         numbers.addBindValue(query.value(0));

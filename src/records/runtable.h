@@ -36,6 +36,7 @@ public:
     QSqlQuery& query() { return m_run; }
 
 private:
+    QSqlDatabase m_db;
     QSqlQuery m_run, m_numbers;
     bool m_prepared = false;
     bool m_many;

@@ -68,6 +68,8 @@ void PageView::setZoom(Zoom zoom)
     m_zoom = zoom;
     layOut();
     showPage(page);
+    // The page shown may not scroll, and the view must be drawn anew all the same.
+    viewport()->update();
 }
 
 double PageView::scale() const
@@ -155,6 +157,20 @@ int PageView::pageOf(int pass, int sheet) const
         if (m_pages[std::size_t(page)].pass == pass && m_pages[std::size_t(page)].page == sheet)
             return page;
     return -1;
+}
+
+int PageView::sheetsOf(int pass) const
+{
+    const int first = pageOf(pass, 0);
+    return first < 0 ? 0 : m_pages[std::size_t(first)].sheets;
+}
+
+PageView::Place PageView::placeOf(int page) const
+{
+    if (page < 0 || page >= int(m_pages.size()))
+        return {};
+    const Sheet& sheet = m_pages[std::size_t(page)];
+    return {sheet.pass, sheet.page, sheet.sheets};
 }
 
 void PageView::mousePressEvent(QMouseEvent* event)

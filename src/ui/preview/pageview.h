@@ -39,6 +39,13 @@ public:
     std::vector<SheetSelection> selection() const;
     // The page of that pass's sheet (from 0), or -1.
     int pageOf(int pass, int sheet) const;
+    // How many sheets the pass has.
+    int sheetsOf(int pass) const;
+    // A page's pass, its sheet in the pass (from 0) and the sheets of that pass.
+    struct Place {
+        int pass = 0, sheet = -1, sheets = 0;
+    };
+    Place placeOf(int page) const;
     // The first page in view.
     int currentPage() const;
 

@@ -10,7 +10,11 @@
 #include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"
 
+#include "core/numbers.h"
+#include "records/runrecord.h"
+
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QImageReader>
@@ -19,7 +23,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QToolTip>
 #include <algorithm>
 
 namespace calvorigne {
@@ -52,12 +55,17 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     pageTotal = new QLabel(this);
     background = new QPushButton(QStringLiteral("Fond de page…"), this);
     noBackground = new QPushButton(QStringLiteral("Retirer le fond"), this);
+    runChoice = new QComboBox(this);
+    runChoice->setToolTip(QStringLiteral("Le tirage dont les feuilles sont montrées, réimprimées et listées en carnets"));
     passBox = new QSpinBox(this);
     passBox->setPrefix(QStringLiteral("Passage "));
     passBox->setRange(1, 2);
     sheetsField = new QLineEdit(this);
     sheetsField->setPlaceholderText(QStringLiteral("feuilles, par exemple 3-5, 9"));
     printSelection = new QPushButton(QStringLiteral("Imprimer la sélection"), this);
+    sheetsProblem = new QLabel(this);
+    sheetsProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+    sheetsProblem->hide();
     trialSheet = new QPushButton(QStringLiteral("Feuille d'essai"), this);
     trialSheet->setToolTip(QStringLiteral("La première feuille du premier passage, pour un essai sur du papier blanc"));
     booklets = new QPushButton(QStringLiteral("Liste des carnets…"), this);
@@ -70,6 +78,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     tools->addWidget(background);
     tools->addWidget(noBackground);
     auto* reprinting = new QHBoxLayout;
+    reprinting->addWidget(runChoice);
     reprinting->addWidget(passBox);
     reprinting->addWidget(sheetsField, 1);
     reprinting->addWidget(printSelection);
@@ -87,6 +96,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     layout->addLayout(paper);
     layout->addLayout(tools);
     layout->addLayout(reprinting);
+    layout->addWidget(sheetsProblem);
     ticket = new TicketPanel(this);
     ticket->setMaximumWidth(520);
     auto* sheets = new QHBoxLayout;
@@ -98,19 +108,21 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(fitPage, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitPage); });
     connect(fitWidth, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitWidth); });
     connect(actualSize, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::Actual); });
+    // Sheets are counted in their pass, as the captions count them.
     connect(pageBox, &QSpinBox::valueChanged, this, [this](int sheet) {
-        if (view->currentPage() != sheet - 1)
-            view->showPage(sheet - 1);
+        const int page = view->pageOf(view->placeOf(view->currentPage()).pass, sheet - 1);
+        if (page >= 0 && view->currentPage() != page)
+            view->showPage(page);
     });
-    connect(view, &PageView::currentPageChanged, this, [this](int page) {
-        const QSignalBlocker still(pageBox);
-        pageBox->setValue(page + 1);
-    });
+    connect(view, &PageView::currentPageChanged, this, &PreviewWindow::showSheetCount);
     connect(background, &QPushButton::clicked, this, &PreviewWindow::chooseBackground);
     connect(sheetsField, &QLineEdit::textEdited, this, &PreviewWindow::selectTyped);
     connect(passBox, &QSpinBox::valueChanged, this, &PreviewWindow::selectTyped);
     connect(view, &PageView::selectionChanged, this, [this] { printSelection->setEnabled(!view->selected().empty()); });
-    connect(printSelection, &QPushButton::clicked, this, [this] { m_window.reprint(view->selection()); });
+    connect(printSelection, &QPushButton::clicked, this,
+            [this] { m_window.reprint(view->selection(), false, m_recorded ? &*m_recorded : nullptr); });
+    connect(runChoice, &QComboBox::currentIndexChanged, this, &PreviewWindow::chooseRun);
+    connect(&window, &Numero::printed, this, &PreviewWindow::listRuns);
     connect(trialSheet, &QPushButton::clicked, this, [this] { m_window.reprint({{1, {0}}}, true); });
     connect(stackTest, &QPushButton::clicked, this, [this] {
         m_window.stackTest();
@@ -141,7 +153,40 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     m_follow.setSingleShot(true);
     m_follow.setInterval(30);
     connect(&m_follow, &QTimer::timeout, this, &PreviewWindow::refresh);
-    connect(&window, &Numero::parametersChanged, &m_follow, qOverload<>(&QTimer::start));
+    connect(&window, &Numero::parametersChanged, this, [this] {
+        // A change is for the run the window plans: it is shown again.
+        if (m_recorded)
+            chooseRun(0);
+        m_follow.start();
+    });
+}
+
+void PreviewWindow::listRuns()
+{
+    const QSignalBlocker still(runChoice);
+    runChoice->clear();
+    m_runs.clear();
+    const auto number = [](double n) { return padNumber(n, QStringLiteral("0000")); };
+    m_plan = planRun(m_window, m_window.printer());
+    runChoice->addItem(m_plan.passes() > 0 ? QStringLiteral("Tirage prévu, %1 à %2").arg(number(m_plan.first), number(m_plan.lastPrinted()))
+                                           : QStringLiteral("Tirage prévu"));
+    m_runs.emplace_back();
+    for (const RunRecord::RunOnPaper& run : m_window.runRecord().runsOnPaper(10)) {
+        runChoice->addItem(QStringLiteral("Tirage du %1, %2 à %3")
+                               .arg(run.run.when.toString(QStringLiteral("dd/MM/yyyy à HH:mm")), number(run.run.first),
+                                    number(run.run.last)));
+        m_runs.push_back(run.layout);
+    }
+    chooseRun(m_runs.size() > 1 ? 1 : 0);
+}
+
+void PreviewWindow::chooseRun(int index)
+{
+    const QSignalBlocker still(runChoice);
+    index = std::clamp(index, 0, int(m_runs.size()) - 1);
+    runChoice->setCurrentIndex(index);
+    m_recorded = index > 0 ? RecordedLayout::read(m_runs[std::size_t(index)]) : std::nullopt;
+    refresh();
 }
 
 BookletListWindow* PreviewWindow::showBooklets()
@@ -154,7 +199,7 @@ BookletListWindow* PreviewWindow::showBooklets()
 void PreviewWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    refresh();
+    listRuns();
     if (m_loaded != m_window.backgroundPicture())
         setBackground(m_window.backgroundPicture());
 }
@@ -167,14 +212,17 @@ void PreviewWindow::refresh()
     const bool paper = !printer.name().isEmpty() && !printer.writesFiles();
     const PrinterCorrections corrections = paper ? storedCorrections(m_window.settingsPath(), printer.name())
                                                  : PrinterCorrections();
-    m_plan = planRun(m_window, printer, corrections);
+    m_plan = planRun(m_recorded ? static_cast<const TicketLayout&>(*m_recorded) : m_window, printer, corrections);
     const int page = view->currentPage();
     view->setPlan(&m_plan);
     view->showPage(std::clamp(page, 0, view->pageCount() - 1));
     showPaperPath(paper);
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
-    if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
+    if (m_recorded)
+        warned.prepend(QStringLiteral("Ce tirage est montré tel qu'il a été imprimé : ses feuilles peuvent être réimprimées "
+                                      "et ses carnets listés. Pour préparer le suivant, choisissez « Tirage prévu »."));
+    else if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
         QString trouble;
         if (const auto overlap = m_window.runRecord().overlap(m_plan.first, m_plan.lastPrinted(), &trouble))
             warned << overlap->sentence();
@@ -190,13 +238,21 @@ void PreviewWindow::refresh()
     if (corrections.any())
         printerLine->setText(printerLine->text()
                              + QStringLiteral("\nRéglage de l'imprimante %1 : %2").arg(printer.name(), corrections.words()));
-    pageBox->setRange(view->pageCount() > 0 ? 1 : 0, view->pageCount());
+    showSheetCount(view->currentPage());
     passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() ? m_plan.passes() : 0));
     // Another run, other sheets: a selection does not outlive the plan it was made on.
     view->select({});
     trialSheet->setEnabled(view->pageCount() > 0);
     booklets->setEnabled(view->pageCount() > 0);
-    pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(view->pageCount())));
+}
+
+void PreviewWindow::showSheetCount(int page)
+{
+    const PageView::Place place = view->placeOf(page);
+    const QSignalBlocker still(pageBox);
+    pageBox->setRange(place.sheets > 0 ? 1 : 0, place.sheets);
+    pageBox->setValue(place.sheet + 1);
+    pageTotal->setText(QStringLiteral("sur %1").arg(QLocale(QLocale::French).toString(place.sheets)));
 }
 
 void PreviewWindow::showPaperPath(bool paper)
@@ -230,36 +286,43 @@ void PreviewWindow::setBackground(const QString& path)
     noBackground->setEnabled(!path.isEmpty());
 }
 
-// « 3-5, 9 »: sheets of the chosen pass, from 1; what cannot be read selects nothing.
+// « 3-5, 9 »: sheets of the chosen pass, from 1; what cannot be read selects nothing, and is
+// said under the field.
 void PreviewWindow::selectTyped()
 {
     std::set<int> pages;
-    bool readable = true;
     QString why;
+    const int pass = passBox->value();
     for (const QString& part : sheetsField->text().split(u',', Qt::SkipEmptyParts)) {
         const QStringList ends = part.split(u'-');
         bool fromOk = false, toOk = false;
         const int from = ends.value(0).trimmed().toInt(&fromOk);
         const int to = ends.size() == 2 ? ends[1].trimmed().toInt(&toOk) : (toOk = fromOk, from);
-        readable = readable && fromOk && toOk && ends.size() <= 2 && from <= to;
-        QString past;
-        for (int sheet = from; readable && sheet <= to; ++sheet) {
-            const int page = view->pageOf(passBox->value(), sheet - 1);
-            readable = page >= 0;
+        if (!fromOk || !toOk || ends.size() > 2)
+            why = QStringLiteral("« %1 » n'est pas un numéro de feuille : tapez par exemple 3-5, 9.").arg(part.trimmed());
+        else if (from > to)
+            why = QStringLiteral("« %1 » va à l'envers : tapez %2-%3.").arg(part.trimmed()).arg(to).arg(from);
+        else if (from < 1)
+            why = QStringLiteral("Les feuilles se comptent à partir de 1 : il n'y a pas de feuille %1.").arg(from);
+        for (int sheet = from; why.isEmpty() && sheet <= to; ++sheet) {
+            const int page = view->pageOf(pass, sheet - 1);
+            if (page < 0)
+                why = view->sheetsOf(pass) == 0
+                          ? QStringLiteral("Le passage %1 n'a aucune feuille à imprimer.").arg(pass)
+                          : QStringLiteral("Le passage %1 n'a que %2 : il n'y a pas de feuille %3.")
+                                .arg(pass)
+                                .arg(view->sheetsOf(pass) > 1 ? QStringLiteral("%1 feuilles").arg(view->sheetsOf(pass))
+                                                              : QStringLiteral("1 feuille"))
+                                .arg(sheet);
             pages.insert(page);
-            if (!readable)
-                past = QString::number(sheet);
         }
-        if (!readable && why.isEmpty())
-            why = past.isEmpty() ? QStringLiteral("Tapez les feuilles du passage par leurs numéros, par exemple 3-5, 9.")
-                                 : QStringLiteral("Le passage %1 n'a pas de feuille %2.").arg(passBox->value()).arg(past);
+        if (!why.isEmpty())
+            break;
     }
-    sheetsField->setStyleSheet(readable ? QString() : QStringLiteral("color: #b00000"));
-    // Red alone does not say what is wrong.
-    sheetsField->setToolTip(why);
-    if (!why.isEmpty() && sheetsField->isVisible())
-        QToolTip::showText(sheetsField->mapToGlobal(QPoint(0, sheetsField->height())), why, sheetsField);
-    view->select(readable ? pages : std::set<int>());
+    sheetsField->setStyleSheet(why.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
+    sheetsProblem->setText(why);
+    sheetsProblem->setVisible(!why.isEmpty());
+    view->select(why.isEmpty() ? pages : std::set<int>());
 }
 
 void PreviewWindow::chooseBackground()

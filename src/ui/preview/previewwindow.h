@@ -5,11 +5,13 @@
 #pragma once
 
 #include "print/plan.h"
+#include "print/recordedlayout.h"
 #include "ui/preview/pageview.h"
 
 #include <QTimer>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -43,10 +45,15 @@ public:
     QPushButton *fitPage, *fitWidth, *actualSize, *background, *noBackground;
     QSpinBox* pageBox;
     QLabel* pageTotal;
+    // The run shown, reprinted and listed: the run the window plans, or one printed before, as
+    // it was printed; the last one printed is chosen at first.
+    QComboBox* runChoice;
     // Reprinting spoiled sheets: a pass and its sheets typed as « 3-5, 9 », or chosen in the view.
     QSpinBox* passBox;
     QLineEdit* sheetsField;
     QPushButton *printSelection, *trialSheet, *booklets;
+    // What is wrong with the sheets typed, in words.
+    QLabel* sheetsProblem;
     TicketPanel* ticket;
 
 protected:
@@ -57,11 +64,18 @@ private:
     // What is known of the paper path of a printer that prints on paper.
     void showPaperPath(bool paper);
     void selectTyped();
+    // The runs to choose from, the last one printed chosen.
+    void listRuns();
+    void chooseRun(int index);
+    // « Feuille 2 sur 20 »: the sheet shown, in its pass.
+    void showSheetCount(int page);
 
     Numero& m_window;
     PrintPlan m_plan;
     QTimer m_follow;
     QString m_loaded; // the picture shown, to load it once
+    std::vector<QString> m_runs; // the recorded parameters of each choice; empty for the planned run
+    std::optional<RecordedLayout> m_recorded; // the run chosen, when it is one printed before
 };
 
 } // namespace calvorigne

@@ -78,8 +78,9 @@ public:
     void cmd_print_Click();
     void cmd_end_Click();
     void cmd_preview_Click();
-    // Prints again the chosen sheets of the run the window shows, or its first sheet for a trial.
-    void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false);
+    // Prints again the chosen sheets of the run the window shows, or of a run printed before,
+    // as it was; or the first sheet of the run the window shows, for a trial.
+    void reprint(const std::vector<SheetSelection>& selection, bool testSheet = false, TicketLayout* run = nullptr);
     // The stack test of the printer, which learns its paper path.
     void stackTest();
     // The calibration sheet, which a ruler measures to correct the printer's error.
@@ -129,13 +130,15 @@ public:
 signals:
     // Any parameter of the run changed: a caption, the font, the ink, the organisation.
     void parametersChanged();
+    // Something was printed, and written into the record of runs.
+    void printed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void createControls();
-    void print(const std::function<void(PrintRun&)>& what);
+    void print(const std::function<void(PrintRun&)>& what, TicketLayout* layout = nullptr);
     void connectHandlers();
     void reformat(ValueLabel* label, const QString& pattern);
     void moveLineE();

@@ -61,11 +61,13 @@ private:
 void Numero::cmd_print_Click()
 {
     print([](PrintRun& run) { run.run(); });
+    // One press of Space on a button left focused would print a whole new run.
+    cmd_print->clearFocus();
 }
 
-void Numero::reprint(const std::vector<SheetSelection>& selection, bool testSheet)
+void Numero::reprint(const std::vector<SheetSelection>& selection, bool testSheet, TicketLayout* run)
 {
-    print([&](PrintRun& run) { run.reprint(selection, testSheet); });
+    print([&](PrintRun& printing) { printing.reprint(selection, testSheet); }, run);
 }
 
 void Numero::stackTest()
@@ -78,11 +80,11 @@ void Numero::calibrationSheet()
     print([](PrintRun& run) { run.calibrationSheet(); });
 }
 
-void Numero::print(const std::function<void(PrintRun&)>& what)
+void Numero::print(const std::function<void(PrintRun&)>& what, TicketLayout* layout)
 {
     InputBlock block(this);
     const Journal journal(m_settingsPath);
-    PrintRun run(*this, m_printer, m_dialogs, &journal, &runRecord());
+    PrintRun run(layout ? *layout : *this, m_printer, m_dialogs, &journal, &runRecord());
     // What was learned of a printer is for its paper only.
     if (!m_printer.writesFiles()) {
         run.setPaperPath(storedPath(m_settingsPath, m_printer.name()));
@@ -93,6 +95,7 @@ void Numero::print(const std::function<void(PrintRun&)>& what)
     if (!run.recordFailure().isEmpty() && !std::exchange(m_recordComplained, true))
         m_dialogs.message(run.recordFailure());
     showLastRun();
+    emit printed();
 }
 
 RunRecord& Numero::runRecord()
