@@ -21,8 +21,14 @@ QString RecordedLayout::describe(const TicketLayout& layout)
     QJsonObject fields, model;
     for (const auto& [field, name] : fieldNames)
         fields.insert(QLatin1String(name), layout.caption(field));
-    for (const auto& [key, value] : layout.ticketModel().keys())
-        model.insert(key, value);
+    // The keys' values are written as the settings file has them: blanks and one pair of quotes
+    // around a value do not count.
+    for (const auto& [key, value] : layout.ticketModel().keys()) {
+        QString bare = value.trimmed();
+        if (bare.size() >= 2 && bare.startsWith(u'"') && bare.endsWith(u'"'))
+            bare = bare.mid(1, bare.size() - 2);
+        model.insert(key, bare);
+    }
     const QJsonObject all{{"champs", fields},
                           {"police", layout.fontName()},
                           {"gras", layout.bold()},

@@ -1,0 +1,150 @@
+// The preview as a volunteer uses it after a run: a jammed sheet printed again as it was
+// printed, the booklets just printed, and the window's answers to the keyboard and the mouse.
+#include "print/booklets.h"
+#include "ui/preview/bookletlist.h"
+#include "ui/preview/previewwindow.h"
+#include "window_fixture.h"
+
+#include <QAbstractItemModel>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+namespace {
+
+bool samePage(const Page& a, const Page& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const Printed& x, const Printed& y) {
+               return x.text == y.text && x.left == y.left && x.top == y.top && x.rotation == y.rotation;
+           });
+}
+
+// Counts what the view draws.
+class Paints : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestReprint : public QObject {
+    Q_OBJECT
+private slots:
+    // Right after a run, the preview's reprint and booklet list are the run just printed, as it
+    // was printed: not the next run the window now plans, nor a ticket model changed since.
+    void aReprintAfterARunPrintsTheSheetThatJammed()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "24", "1");
+        w.setTicketModel(twoColumnsWithAStub(80, 12, 10));
+        w.cmd_print_Click();
+        const std::vector<Document> run = f.printer.documents;
+        QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        QVERIFY2(preview.runChoice->currentText().startsWith("Tirage du ")
+                     && preview.runChoice->currentText().endsWith(", 0001 à 0024"),
+                 qPrintable(preview.runChoice->currentText()));
+        QCOMPARE(preview.runChoice->itemText(0), QString("Tirage prévu, 0025 à 0048"));
+        const auto reprintSheet2 = [&] {
+            f.printer.documents.clear();
+            f.dialogs.messages.clear();
+            preview.passBox->setValue(1);
+            QTest::keyClick(preview.sheetsField, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(preview.sheetsField, "2");
+            QVERIFY(preview.printSelection->isEnabled());
+            preview.printSelection->click();
+            QCOMPARE(f.printer.documents.size(), std::size_t(1));
+            QVERIFY(samePage(f.printer.documents[0][0], run[0][1]));
+            QVERIFY2(f.dialogs.messages.value(0).startsWith("Feuille 2 du passage 1 réimprimée : 6 numéros, de 0007 à 0012."),
+                     qPrintable(f.dialogs.messages.value(0)));
+        };
+        reprintSheet2();
+        BookletListWindow* list = preview.showBooklets();
+        // Single sheets are handed out: four of them.
+        QCOMPARE(list->table->model()->rowCount(), 4);
+        QCOMPARE(list->table->model()->index(0, 1).data().toString(), QString("0001"));
+        list->close();
+
+        // A change in the window is for the next run, which the preview then shows; the run
+        // printed is still there to choose, as it was.
+        w.setTicketModel(TicketModel());
+        QCOMPARE(preview.runChoice->currentIndex(), 0);
+        preview.runChoice->setCurrentIndex(1);
+        reprintSheet2();
+        QCOMPARE(w.Lbl_Debut->text(), QString("0025"));
+    }
+
+    // « Page entière », « Pleine largeur » and « 100 % » draw the view anew at once.
+    void theZoomButtonsRedrawAtOnce()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        Paints paints;
+        preview.view->viewport()->installEventFilter(&paints);
+        for (QPushButton* zoom : {preview.fitPage, preview.actualSize, preview.fitWidth}) {
+            QTest::qWait(50);
+            paints.count = 0;
+            zoom->click();
+            QTest::qWait(50);
+            QVERIFY2(paints.count > 0, qPrintable(zoom->text()));
+        }
+    }
+
+    // The sheet box counts the sheets of the pass shown, as each page's caption does.
+    void sheetsAreCountedInTheirPass()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        QCOMPARE(preview.view->pageCount(), 4);
+        QCOMPARE(preview.pageTotal->text(), QString("sur 2"));
+        preview.view->showPage(3);
+        QCOMPARE(preview.view->caption(3), QString("Passage 2 – feuille 2 sur 2"));
+        QCOMPARE(preview.pageBox->value(), 2);
+        preview.pageBox->setValue(1);
+        QCOMPARE(preview.view->currentPage(), 2);
+    }
+
+    // After « Fin du tirage. » the print button no longer holds the focus: a press of Space
+    // prints nothing more.
+    void aSecondSpacePrintsNothing()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cmd_print->setFocus();
+        QTest::keyClick(w.cmd_print, Qt::Key_Space);
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+        QVERIFY(!w.cmd_print->hasFocus());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Space);
+        QCOMPARE(f.printer.documents.size(), std::size_t(2));
+    }
+};
+
+QTEST_MAIN(TestReprint)
+#include "test_reprint.moc"
