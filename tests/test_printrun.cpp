@@ -205,8 +205,8 @@ private slots:
             const char* message;
         };
         const Case cases[] = {
-            {twoColumnsWithAStub(0, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez le pas des colonnes."},
-            {twoColumnsWithAStub(5, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez le pas des colonnes."},
+            {twoColumnsWithAStub(0, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez « Écart entre colonnes »."},
+            {twoColumnsWithAStub(5, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez « Écart entre colonnes »."},
             {TicketModel(), "4", "Le numéro 0002 recouvrirait 0001 : augmentez l'écart entre deux numéros."},
             {twoColumnsWithAStub(80, 82, 0), "90", "La souche 1 du numéro 0001 recouvrirait le numéro 0004 : changez son "
                                                       "décalage, sa taille ou sa rotation."},

@@ -1,6 +1,9 @@
 // The preview as a volunteer uses it after a run: a jammed sheet printed again as it was
 // printed, the booklets just printed, and the window's answers to the keyboard and the mouse.
+#include "correction/store.h"
+#include "paperpath/store.h"
 #include "print/booklets.h"
+#include "ui/preview/calibrationdialog.h"
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/previewwindow.h"
 #include "window_fixture.h"
@@ -126,6 +129,32 @@ private slots:
         QCOMPARE(preview.pageBox->value(), 2);
         preview.pageBox->setValue(1);
         QCOMPARE(preview.view->currentPage(), 2);
+    }
+
+    // What a stack test or a calibration taught the program is forgotten only once the user
+    // says so: « Non » is the answer Escape and Enter give.
+    void forgettingWhatWasLearnedAsksFirst()
+    {
+        WindowFixture f;
+        QVERIFY(storePath(f.settingsPath, "Test", PaperPath{}));
+        PrinterCorrection correction;
+        correction.dx = 1.5;
+        QVERIFY(storeCorrection(f.settingsPath, "Test", 1, correction));
+        Numero& w = f.start();
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        CalibrationDialog dialog(w);
+        for (int answer : {-1, 0}) {
+            if (answer >= 0)
+                f.dialogs.choices = {answer, answer};
+            preview.forgetPath->click();
+            dialog.forget[0]->click();
+            QCOMPARE(f.dialogs.buttonsShown, QStringList({"Oui", "Non"}));
+            QCOMPARE(storedPath(f.settingsPath, "Test").has_value(), answer < 0);
+            QCOMPARE(storedCorrections(f.settingsPath, "Test").forPass(1) != nullptr, answer < 0);
+        }
+        QVERIFY2(f.dialogs.messages.value(0).startsWith("Oublier le retournement de la pile appris pour l'imprimante « Test » ?"),
+                 qPrintable(f.dialogs.messages.value(0)));
     }
 
     // After « Fin du tirage. » the print button no longer holds the focus: a press of Space

@@ -211,7 +211,7 @@ QString overlapping(const PrintPlan& plan, const Printer& printer)
                     .arg(text(stub.value), named(other));
             }
             if (later.column != earlier.column)
-                return QStringLiteral("Le numéro %1 (colonne %2) recouvrirait %3 : augmentez le pas des colonnes.")
+                return QStringLiteral("Le numéro %1 (colonne %2) recouvrirait %3 : augmentez « Écart entre colonnes ».")
                     .arg(text(later.value))
                     .arg(later.column)
                     .arg(text(earlier.value));

@@ -183,6 +183,9 @@ bool RunRecord::create(QString* failure)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
+    // A journal of years fills more pages than SQLite keeps by default: they stay in memory
+    // until the indexes are built, instead of being written and read again.
+    query.exec(QStringLiteral("PRAGMA cache_size = -65536"));
     bool done = runtable::createOrMigrate(query, -1);
     runtable::Inserter inserter(db, true);
     done = done && inserter.prepared();
@@ -190,6 +193,7 @@ bool RunRecord::create(QString* failure)
     const JournalReading journal = readJournal(journalPath, [&](const JournalEntry& entry) { return done && inserter.insert(entry); });
     // Built last, at once.
     done = done && !journal.stopped && inserter.finish() && runtable::index(query);
+    query.exec(QStringLiteral("PRAGMA cache_size = -2000"));
     if (journal.failed) {
         // Most often a spreadsheet holds it open; the next start takes it in.
         *failure = QStringLiteral("le journal des tirages « %1 » n'a pas pu être lu (s'il est ouvert dans un tableur, "
@@ -198,7 +202,7 @@ bool RunRecord::create(QString* failure)
         return false;
     }
     if (!done) {
-        *failure = cause(query.lastError().isValid() ? query.lastError() : inserter.query().lastError());
+        *failure = cause(query.lastError().isValid() ? query.lastError() : inserter.lastError());
         return false;
     }
     if (!QFileInfo::exists(journalPath))
@@ -364,7 +368,6 @@ std::optional<Overlap> RunRecord::read(double first, double last, QString* troub
             *trouble = QStringLiteral("le registre des tirages n'est pas disponible");
     } else {
         QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        const QString sharing = QStringLiteral(" FROM numbers WHERE last >= :first AND first <= :last");
         const auto ask = [&](const QString& question, const QVariant& at = {}) {
             query.prepare(question);
             query.bindValue(QStringLiteral(":first"), first);
@@ -373,16 +376,22 @@ std::optional<Overlap> RunRecord::read(double first, double last, QString* troub
                 query.bindValue(QStringLiteral(":at"), at);
             return query.exec() && query.next();
         };
-        if (!ask(QStringLiteral("SELECT count(DISTINCT run), min(max(first, :first)), max(min(last, :last)), max(at)") + sharing)) {
+        const QString sharing = QStringLiteral("last >= :first AND first <= :last");
+        if (!ask(QStringLiteral("SELECT sum(c), min(f), max(l), max(a) FROM (SELECT count(*) AS c, min(max(first, :first)) AS f, "
+                                "max(min(last, :last)) AS l, max(at) AS a FROM runs WHERE on_paper = 1 AND %1 UNION ALL SELECT "
+                                "count(DISTINCT run), min(max(first, :first)), max(min(last, :last)), max(at) FROM numbers "
+                                "WHERE %1)")
+                     .arg(sharing))) {
             if (trouble)
                 *trouble = busy(query.lastError()) ? QStringLiteral("le registre des tirages est occupé par un autre programme")
                                                    : QStringLiteral("le registre des tirages n'a pas pu être lu (%1)").arg(cause(query.lastError()));
         } else if (query.value(0).toInt() > 0) {
             found = Overlap{query.value(1).toDouble(), query.value(2).toDouble(), query.value(0).toInt(), {}};
             // The latest by its date, then by its place in the record.
-            if (ask(QStringLiteral("SELECT runs.first, runs.last, runs.at, runs.outcome, runs.kind FROM numbers JOIN runs ON "
-                                   "runs.id = numbers.run WHERE numbers.last >= :first AND numbers.first <= :last AND "
-                                   "numbers.at = :at ORDER BY runs.id DESC LIMIT 1"),
+            if (ask(QStringLiteral("SELECT first, last, at, outcome, kind FROM runs WHERE at = :at AND ((on_paper = 1 AND %1) OR "
+                                   "(on_paper = 2 AND EXISTS (SELECT 1 FROM numbers WHERE numbers.run = runs.id AND "
+                                   "numbers.last >= :first AND numbers.first <= :last))) ORDER BY id DESC LIMIT 1")
+                        .arg(sharing),
                     query.value(3)))
                 found->latest = printedRun(query);
         }
@@ -438,7 +447,10 @@ double RunRecord::highest() const
 {
     double high = 0;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (m_usable && query.exec(QStringLiteral("SELECT max(last) FROM numbers")) && query.next())
+    if (m_usable
+        && query.exec(QStringLiteral("SELECT max(coalesce((SELECT max(last) FROM runs WHERE on_paper = 1), 0), "
+                                     "coalesce((SELECT max(last) FROM numbers), 0))"))
+        && query.next())
         high = query.value(0).toDouble();
     for (const JournalEntry& run : m_kept)
         if (run.numbersOnPaper())

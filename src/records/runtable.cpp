@@ -24,11 +24,18 @@ std::pair<qint64, qint64> bounds(const std::vector<std::pair<qint64, qint64>>& s
 }
 
 // The run's fields in the order of runColumns.
+// on_paper: 0 for a run none of whose numbers are on paper; 1 for one whose numbers, first to
+// last, are, or may be; 2 for one whose stretches are in numbers (a reprint's).
+int onPaperMark(const std::vector<std::pair<qint64, qint64>>& stretches, bool onPaper)
+{
+    return !onPaper ? 0 : stretches.size() > 1 ? 2 : 1;
+}
+
 QVariantList runValues(const JournalEntry& e, const std::vector<std::pair<qint64, qint64>>& stretches, bool onPaper)
 {
     const auto [first, last] = bounds(stretches);
     return {stamp(e.when), e.kind,   e.output, first,   last,          e.booklets, e.folios,
-            e.rows,        e.passPagesText(), e.outcome, e.model, onPaper ? 1 : 0,
+            e.rows,        e.passPagesText(), e.outcome, e.model, onPaperMark(stretches, onPaper),
             e.token.isEmpty() ? QVariant() : QVariant(e.token), e.layout.isEmpty() ? QVariant() : QVariant(e.layout)};
 }
 
@@ -39,8 +46,11 @@ bool exec(QSqlQuery& query, const QVariantList& values)
     return query.exec();
 }
 
-bool addNumbers(QSqlQuery& numbers, qint64 run, const JournalEntry& e, const std::vector<std::pair<qint64, qint64>>& stretches)
+bool addNumbers(QSqlQuery& numbers, qint64 run, const JournalEntry& e, const std::vector<std::pair<qint64, qint64>>& stretches,
+                bool onPaper)
 {
+    if (onPaperMark(stretches, onPaper) != 2)
+        return true;
     for (const auto& [first, last] : stretches)
         if (!exec(numbers, {run, first, last, stamp(e.when)}))
             return false;
@@ -70,61 +80,93 @@ bool createOrMigrate(QSqlQuery& query, int version)
                                          "output TEXT, first INTEGER NOT NULL, last INTEGER NOT NULL, booklets TEXT, "
                                          "folios TEXT, rows_per_page TEXT, pages TEXT, outcome TEXT NOT NULL, model TEXT, "
                                          "on_paper INTEGER NOT NULL)"));
-    // Version 1: the stretches of numbers on paper, each run's own, so that a reprint's
-    // scattered numbers are guarded as exactly as a run's; and each run's mark, by which it is
-    // written again as it goes.
+    // Version 1: the stretches of a reprint's scattered numbers, so that they are guarded as
+    // exactly as a run's; and each run's mark, by which it is written again as it goes, and the
+    // parameters it was printed with.
     if (done && version < 1) {
         done = query.exec(QStringLiteral("ALTER TABLE runs ADD COLUMN token TEXT"))
                && query.exec(QStringLiteral("ALTER TABLE runs ADD COLUMN layout TEXT"))
-               && query.exec(QStringLiteral("CREATE UNIQUE INDEX runs_by_token ON runs (token)"))
                && query.exec(QStringLiteral("CREATE TABLE numbers (run INTEGER NOT NULL REFERENCES runs (id) ON DELETE CASCADE, "
                                             "first INTEGER NOT NULL, last INTEGER NOT NULL, at INTEGER NOT NULL)"));
         if (done && version == 0)
-            done = query.exec(QStringLiteral("INSERT INTO numbers (run, first, last, at) SELECT id, first, last, at FROM runs "
-                                             "WHERE on_paper = 1 AND last >= first"))
-                   && index(query);
+            done = index(query);
     }
     return done && query.exec(QStringLiteral("PRAGMA user_version = %1").arg(currentVersion));
 }
 
 bool index(QSqlQuery& query)
 {
-    // The stretches that share numbers with a new run, and the latest of them; the runs by date.
-    return query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS numbers_by_last ON numbers (last, first, at, run)"))
+    // The runs and stretches that share numbers with a new run, and the latest of them; the
+    // runs by date, and by their mark.
+    return query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_on_paper ON runs (on_paper, last, first, at)"))
+           && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS numbers_by_last ON numbers (last, first, at, run)"))
            && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS numbers_of_run ON numbers (run)"))
-           && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_by_date ON runs (at)"));
+           && query.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS runs_by_date ON runs (at)"))
+           && query.exec(QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS runs_by_token ON runs (token) WHERE token IS NOT NULL"));
 }
 
-Inserter::Inserter(const QSqlDatabase& db, bool many) : m_db(db), m_run(db), m_numbers(db), m_many(many)
+namespace {
+
+constexpr int batch = 64; // runs a statement, when many are added
+constexpr int columns = 14;
+
+QString insertion(int rows)
 {
-    m_prepared = m_run.prepare(QStringLiteral("INSERT INTO runs (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(runColumns))
-                 && m_numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"));
+    QStringList row;
+    for (int k = 0; k < columns; ++k)
+        row << QStringLiteral("?");
+    QStringList all;
+    for (int k = 0; k < rows; ++k)
+        all << u'(' + row.join(u',') + u')';
+    return QStringLiteral("INSERT INTO runs (%1) VALUES %2").arg(runColumns, all.join(u','));
+}
+
+} // namespace
+
+Inserter::Inserter(const QSqlDatabase& db, bool many) : m_db(db), m_run(db), m_numbers(db), m_batch(db), m_many(many)
+{
+    m_prepared = (m_run.prepare(insertion(1)) || failed(m_run))
+                 && (m_numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"))
+                     || failed(m_numbers))
+                 && (!many || m_batch.prepare(insertion(batch)) || failed(m_batch));
+}
+
+bool Inserter::failed(const QSqlQuery& query)
+{
+    m_error = query.lastError();
+    return false;
 }
 
 bool Inserter::insert(const JournalEntry& entry)
 {
     const auto stretches = entry.stretches();
     const bool onPaper = !stretches.empty() && entry.outcomeOnPaper();
-    if (!exec(m_run, runValues(entry, stretches, onPaper)))
-        return false;
-    if (m_first < 0 || (onPaper && (!m_many || stretches.size() > 1))) {
-        const qint64 run = m_run.lastInsertId().toLongLong();
-        if (m_first < 0)
-            m_first = run;
-        if (onPaper && (!m_many || stretches.size() > 1))
-            return addNumbers(m_numbers, run, entry, stretches);
+    if (m_many && stretches.size() <= 1) {
+        m_waiting << runValues(entry, stretches, onPaper);
+        return m_waiting.size() < batch * columns || flush();
     }
-    return true;
+    if (!flush())
+        return false;
+    if (!exec(m_run, runValues(entry, stretches, onPaper)))
+        return failed(m_run);
+    return addNumbers(m_numbers, m_run.lastInsertId().toLongLong(), entry, stretches, onPaper) || failed(m_numbers);
+}
+
+bool Inserter::flush()
+{
+    const qsizetype rows = m_waiting.size() / columns;
+    if (rows == 0)
+        return true;
+    QSqlQuery fewer(m_db);
+    QSqlQuery& query = rows == batch ? m_batch : fewer;
+    const bool done = (rows == batch || query.prepare(insertion(int(rows)))) && exec(query, m_waiting);
+    m_waiting.clear();
+    return done || failed(query);
 }
 
 bool Inserter::finish()
 {
-    // The runs of one stretch: their row in runs holds it whole.
-    QSqlQuery query(m_db);
-    return !m_many || m_first < 0
-           || query.exec(QStringLiteral("INSERT INTO numbers (run, first, last, at) SELECT id, first, last, at FROM runs "
-                                        "WHERE id >= %1 AND on_paper = 1 AND id NOT IN (SELECT run FROM numbers WHERE run >= %1)")
-                             .arg(m_first));
+    return flush();
 }
 
 bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
@@ -150,7 +192,7 @@ bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
                                                 "token = ?, layout = ? WHERE id = ?"))
                    && exec(query, values) && query.prepare(QStringLiteral("DELETE FROM numbers WHERE run = ?")) && exec(query, {run})
                    && numbers.prepare(QStringLiteral("INSERT INTO numbers (run, first, last, at) VALUES (?, ?, ?, ?)"))
-                   && (!onPaper || addNumbers(numbers, run, entry, stretches));
+                   && addNumbers(numbers, run, entry, stretches, onPaper);
             if (!done)
                 *error = numbers.lastError().isValid() ? numbers.lastError() : query.lastError();
             return done;
@@ -160,7 +202,7 @@ bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
     Inserter inserter(db);
     done = done && inserter.prepared() && inserter.insert(entry);
     if (!done)
-        *error = query.lastError().isValid() ? query.lastError() : inserter.query().lastError();
+        *error = query.lastError().isValid() ? query.lastError() : inserter.lastError();
     return done;
 }
 
@@ -193,6 +235,11 @@ std::vector<JournalEntry> stillPrinting(const QSqlDatabase& db)
                 firsts << padNumber(numbers.value(0).toDouble(), QStringLiteral("0000"));
                 lasts << padNumber(numbers.value(1).toDouble(), QStringLiteral("0000"));
             }
+        // A run of one stretch holds it in its own row.
+        if (firsts.isEmpty() && query.value(12).toInt() == 1) {
+            firsts << padNumber(query.value(4).toDouble(), QStringLiteral("0000"));
+            lasts << padNumber(query.value(5).toDouble(), QStringLiteral("0000"));
+        }
         e.first = firsts.join(QStringLiteral(", "));
         e.last = lasts.join(QStringLiteral(", "));
     }

@@ -1,12 +1,13 @@
 // The record's tables and the SQL that reads and writes a run in them. Every run has a row in
-// runs; the stretches of numbers it put, or may have put, on paper have rows in numbers, which
-// is what the guard reads.
+// runs, which holds the numbers it put, or may have put, on paper, first to last; a reprint's
+// scattered stretches have rows of their own in numbers. The guard reads both.
 #pragma once
 
 #include "records/journal.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace calvorigne::runtable {
@@ -25,22 +26,28 @@ bool index(QSqlQuery& query);
 qint64 stamp(const QDateTime& when);
 QDateTime fromStamp(qint64 stamp);
 
-// Adds runs through two prepared statements. Taking in a journal of years, a run's one
-// stretch of numbers is left for finish(), which adds them all in one statement.
+// Adds runs through prepared statements. Filling a new record from a journal of years, runs
+// of one stretch go in many to a statement.
 class Inserter {
 public:
     explicit Inserter(const QSqlDatabase& db, bool many = false);
     bool prepared() const { return m_prepared; }
     bool insert(const JournalEntry& entry);
+    // Adds what is left; nothing to do when not many.
     bool finish();
-    QSqlQuery& query() { return m_run; }
+    // Why the last statement failed.
+    QSqlError lastError() const { return m_error; }
 
 private:
+    bool flush();
+    bool failed(const QSqlQuery& query);
+
     QSqlDatabase m_db;
-    QSqlQuery m_run, m_numbers;
+    QSqlQuery m_run, m_numbers, m_batch;
+    QSqlError m_error;
     bool m_prepared = false;
     bool m_many;
-    qint64 m_first = -1; // the first run added, for finish()
+    QVariantList m_waiting; // the values of runs not yet added
 };
 
 // Adds the run, or brings up to date the run of the same start, kind and numbers; inside the

@@ -58,6 +58,14 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
         layout->addWidget(box);
         connect(save[pass], &QPushButton::clicked, this, [this, pass] { savePass(pass + 1); });
         connect(forget[pass], &QPushButton::clicked, this, [this, pass] {
+            // A measure costs a sheet and a quarter of an hour: one click does not throw it away.
+            if (m_window.dialogs().choice(QStringLiteral("Oublier le réglage du passage %1 de l'imprimante « %2 » ? Les tirages "
+                                                         "suivants seront imprimés sans le corriger.")
+                                              .arg(pass + 1)
+                                              .arg(m_window.printer().name()),
+                                          {QStringLiteral("Oui"), QStringLiteral("Non")}, 1, 1)
+                != 0)
+                return;
             store(pass + 1, std::nullopt);
             showStored();
         });

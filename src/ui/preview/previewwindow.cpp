@@ -129,6 +129,12 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
         refresh();
     });
     connect(forgetPath, &QPushButton::clicked, this, [this] {
+        if (m_window.dialogs().choice(QStringLiteral("Oublier le retournement de la pile appris pour l'imprimante « %1 » ? "
+                                                     "Il faudra refaire l'essai de retournement pour le retrouver.")
+                                          .arg(m_window.printer().name()),
+                                      {QStringLiteral("Oui"), QStringLiteral("Non")}, 1, 1)
+            != 0)
+            return;
         QString failure;
         if (!storePath(m_window.settingsPath(), m_window.printer().name(), std::nullopt, &failure))
             m_window.dialogs().message(QStringLiteral("Le retournement n'a pas pu être oublié : %1.").arg(failure));
@@ -259,7 +265,9 @@ void PreviewWindow::showPaperPath(bool paper)
 {
     const std::optional<PaperPath> path = paper ? storedPath(m_window.settingsPath(), m_window.printer().name()) : std::nullopt;
     summary->setText(planSummary(m_plan, path ? std::optional(path->face) : std::nullopt));
-    paperLine->setText(path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
+    paperLine->setText(path && m_plan.passes() < 2 ? QStringLiteral("Ce tirage tient en un seul passage : la pile n'est pas "
+                                                                     "retournée.")
+                       : path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
                             : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "
                                              "de retournement sur trois feuilles de papier blanc évite de gâcher un tirage."));
     for (QWidget* shown : std::initializer_list<QWidget*>{paperLine, stackTest, forgetPath, calibration})

@@ -33,21 +33,23 @@ TicketPanel::TicketPanel(QWidget* parent) : QGroupBox(QStringLiteral("Billet"), 
     pitch->setToolTip(QStringLiteral("De la gauche d'une colonne de billets à la gauche de la suivante"));
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Colonnes"), columns);
-    form->addRow(QStringLiteral("Pas des colonnes"), pitch);
+    form->addRow(QStringLiteral("Écart entre colonnes"), pitch);
 
     for (int k = 0; k < TicketModel::maxStubs; ++k) {
         StubRow& stub = stubs[std::size_t(k)];
         stub.row = new QWidget(this);
         stub.dx = millimetres(stub.row, -297, 297);
         stub.dx->setToolTip(QStringLiteral("Décalage vers la droite depuis le numéro"));
+        stub.dx->setPrefix(QStringLiteral("à droite "));
         stub.dy = millimetres(stub.row, -297, 297);
         stub.dy->setToolTip(QStringLiteral("Décalage vers le bas depuis le numéro"));
+        stub.dy->setPrefix(QStringLiteral("plus bas "));
         stub.size = new QDoubleSpinBox(stub.row);
         stub.size->setRange(0, 500);
         stub.size->setSuffix(QStringLiteral(" pt"));
-        stub.size->setSpecialValueText(QStringLiteral("taille du tirage"));
+        stub.size->setSpecialValueText(QStringLiteral("même taille que le numéro"));
         stub.rotation = new QComboBox(stub.row);
-        for (const char* turn : {"droit", "90° à droite", "180°", "90° à gauche"})
+        for (const char* turn : {"sans rotation", "90° à droite", "180°", "90° à gauche"})
             stub.rotation->addItem(QString::fromUtf8(turn));
         stub.remove = new QPushButton(QStringLiteral("Retirer"), stub.row);
         // On two lines, so that every box shows its whole text in the panel's width.
