@@ -226,8 +226,9 @@ void PreviewWindow::refresh()
     QStringList warned = planWarnings(m_plan, printer);
     // Said before the print button asks.
     if (m_recorded)
-        warned.prepend(QStringLiteral("Ce tirage est montré tel qu'il a été imprimé : ses feuilles peuvent être réimprimées "
-                                      "et ses carnets listés. Pour préparer le suivant, choisissez « Tirage prévu »."));
+        summary->setText(summary->text()
+                         + QStringLiteral("\nCe tirage est montré tel qu'il a été imprimé : ses feuilles peuvent être "
+                                          "réimprimées et ses carnets listés. Pour préparer le suivant, choisissez « Tirage prévu »."));
     else if (m_plan.refusal.isEmpty() && m_plan.passes() > 0) {
         QString trouble;
         if (const auto overlap = m_window.runRecord().overlap(m_plan.first, m_plan.lastPrinted(), &trouble))
