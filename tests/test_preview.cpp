@@ -352,22 +352,6 @@ private slots:
 #endif
         QCOMPARE(w.backgroundPicture(), scan);
 
-        // A sheet list that cannot be read says what is wrong with it, under the field.
-        w.Lbl_E->setCaption("90");
-        w.Lbl_NbCarnet->setCaption("12");
-        QTRY_COMPARE(preview->view->pageCount(), 4);
-        for (const auto& [typed, said] : std::vector<std::pair<QString, QString>>{
-                 {"3", "Le passage 1 n'a que 2 feuilles : il n'y a pas de feuille 3."},
-                 {"2-1", "« 2-1 » va à l'envers : tapez 1-2."},
-                 {"1, a", "« a » n'est pas un numéro de feuille : tapez par exemple 3-5, 9."},
-                 {"0", "Les feuilles se comptent à partir de 1 : il n'y a pas de feuille 0."},
-                 {"1-2", ""}}) {
-            QTest::keyClick(preview->sheetsField, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClicks(preview->sheetsField, typed);
-            QCOMPARE(preview->sheetsProblem->text(), said);
-            QCOMPARE(preview->sheetsProblem->isVisible(), !said.isEmpty());
-            QCOMPARE(preview->printSelection->isEnabled(), said.isEmpty());
-        }
     }
 
     // Spoiled sheets are printed again as they stand in the run, pass by pass with the turn

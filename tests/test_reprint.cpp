@@ -114,6 +114,30 @@ private slots:
         }
     }
 
+    // A sheet list that cannot be read says what is wrong with it, under the field, and
+    // nothing can be printed from it.
+    void aBadSheetListSaysWhatIsWrong()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow* preview = w.preview();
+        QCOMPARE(preview->view->pageCount(), 4);
+        for (const auto& [typed, said] : std::vector<std::pair<QString, QString>>{
+                 {"3", "Le passage 1 n'a que 2 feuilles : il n'y a pas de feuille 3."},
+                 {"2-1", "« 2-1 » va à l'envers : tapez 1-2."},
+                 {"1, a", "« a » n'est pas un numéro de feuille : tapez par exemple 3-5, 9."},
+                 {"0", "Les feuilles se comptent à partir de 1 : il n'y a pas de feuille 0."},
+                 {"1-2", ""}}) {
+            QTest::keyClick(preview->sheetsField, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(preview->sheetsField, typed);
+            QCOMPARE(preview->sheetsProblem->text(), said);
+            QCOMPARE(preview->sheetsProblem->isVisible(), !said.isEmpty());
+            QCOMPARE(preview->printSelection->isEnabled(), said.isEmpty());
+        }
+    }
+
     // The sheet box counts the sheets of the pass shown, as each page's caption does.
     void sheetsAreCountedInTheirPass()
     {
