@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
@@ -135,6 +136,26 @@ private slots:
             QCOMPARE(preview->sheetsProblem->text(), said);
             QCOMPARE(preview->sheetsProblem->isVisible(), !said.isEmpty());
             QCOMPARE(preview->printSelection->isEnabled(), said.isEmpty());
+        }
+    }
+
+    // The preview and the booklet list open whole on the screen, whatever its size.
+    void newWindowsOpenOnTheScreen()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        BookletListWindow* list = preview.showBooklets();
+        for (QWidget* window : {static_cast<QWidget*>(&preview), static_cast<QWidget*>(list)}) {
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const QRect room = window->screen()->availableGeometry();
+            QVERIFY2(room.contains(window->frameGeometry()),
+                     qPrintable(QString("%1 × %2 at %3, %4 on a screen of %5 × %6")
+                                    .arg(window->frameGeometry().width()).arg(window->frameGeometry().height())
+                                    .arg(window->frameGeometry().x()).arg(window->frameGeometry().y())
+                                    .arg(room.width()).arg(room.height())));
         }
     }
 

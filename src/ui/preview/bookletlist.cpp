@@ -1,4 +1,5 @@
 #include "bookletlist.h"
+#include "ui/preview/onscreen.h"
 
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -81,7 +82,7 @@ BookletListWindow::BookletListWindow(const BookletList& list, Dialogs& dialogs, 
     layout->addWidget(title);
     layout->addWidget(table, 1);
     layout->addLayout(buttons);
-    resize(900, 600);
+    sizeOnScreen(*this, QSize(900, 600));
     connect(save, &QPushButton::clicked, this, &BookletListWindow::chooseFile);
     connect(print, &QPushButton::clicked, this, &BookletListWindow::printList);
 }

@@ -6,6 +6,7 @@
 #include "platform/printer.h"
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/calibrationdialog.h"
+#include "ui/preview/onscreen.h"
 #include "ui/preview/sheetpicture.h"
 #include "ui/preview/ticketpanel.h"
 #include "ui/window/numero.h"
@@ -103,7 +104,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     sheets->addWidget(ticket, 0, Qt::AlignTop);
     sheets->addWidget(view, 1);
     layout->addLayout(sheets, 1);
-    resize(1040, 820);
+    sizeOnScreen(*this, QSize(1040, 820));
 
     connect(fitPage, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitPage); });
     connect(fitWidth, &QPushButton::clicked, this, [this] { view->setZoom(PageView::Zoom::FitWidth); });
