@@ -22,22 +22,23 @@ namespace {
 
 const QString turn = "Changez le papier de sens pour imprimer la suite.";
 
-// Answers every message at once, except at the moment named, where it says so and waits to be
-// killed: the turn prompt, the end box, the second page of pass 2, or a reprint's turn.
+// Answers every message at once, except at the moment named (in ASCII, which a Windows command
+// line keeps), where it says so and waits to be killed: the turn prompt, the end box, the second
+// page of pass 2, or a reprint's turn.
 class DyingDialogs : public ScriptedDialogs {
 public:
     explicit DyingDialogs(const QString& moment) : m_moment(moment) {}
     void message(const QString& text) override
     {
         ScriptedDialogs::message(text);
-        if ((m_moment == "tour" || m_moment == "réimpression") && text.startsWith(turn))
+        if ((m_moment == "tour" || m_moment == "reimpression") && text.startsWith(turn))
             die();
         if (m_moment == "fin" && text == "Fin du tirage.")
             die();
     }
     bool progress(const QString& text, int done, int total) override
     {
-        if (m_moment == "passage 2" && text.startsWith("Passage 2") && done == 2)
+        if (m_moment == "passage2" && text.startsWith("Passage 2") && done == 2)
             die();
         return ScriptedDialogs::progress(text, done, total);
     }
@@ -62,7 +63,7 @@ int printUntilKilled(const QString& settingsPath, const QString& moment)
     RunRecord record(settingsPath);
     const Journal journal(settingsPath);
     PrintRun run(layout, printer, dialogs, &journal, &record);
-    if (moment == "réimpression")
+    if (moment == "reimpression")
         run.reprint({{1, {0, 1}}, {2, {0}}});
     else
         run.run();
@@ -96,9 +97,9 @@ private slots:
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QString>("numbers");
         QTest::newRow("at the turn") << "tour" << "interrompu (passage 1 imprimé, passage 2 peut-être pas)" << "0001 à 0024";
-        QTest::newRow("in pass 2") << "passage 2" << "interrompu (passage 1 imprimé, passage 2 peut-être pas)" << "0001 à 0024";
+        QTest::newRow("in pass 2") << "passage2" << "interrompu (passage 1 imprimé, passage 2 peut-être pas)" << "0001 à 0024";
         QTest::newRow("end box open") << "fin" << "terminé" << "0001 à 0024";
-        QTest::newRow("in a reprint") << "réimpression" << "interrompu (passage 1 imprimé, passage 2 peut-être pas)"
+        QTest::newRow("in a reprint") << "reimpression" << "interrompu (passage 1 imprimé, passage 2 peut-être pas)"
                                       << "0001 à 0015";
     }
     void aKilledRunIsClosedAtTheNextStart()
@@ -132,7 +133,7 @@ private slots:
         const QList<QStringList> lines = csvLines(dir.filePath("Calvorigne-journal.csv"));
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[1].value(9), outcome);
-        QCOMPARE(lines[1].value(1), QString(moment == "réimpression" ? "réimpression" : "tirage"));
+        QCOMPARE(lines[1].value(1), QString(moment == "reimpression" ? "réimpression" : "tirage"));
 
         // Said once: the next start finds nothing left printing.
         RunRecord again(settings);
