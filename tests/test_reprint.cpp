@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -157,6 +158,27 @@ private slots:
                                     .arg(window->frameGeometry().x()).arg(window->frameGeometry().y())
                                     .arg(room.width()).arg(room.height())));
         }
+    }
+
+    // One list of booklets at a time: it follows the run shown, names its file by its numbers,
+    // and Escape closes it.
+    void theBookletListIsOneWindowThatFollows()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "6", "2");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        QPointer<BookletListWindow> list = preview.showBooklets();
+        QCOMPARE(preview.showBooklets(), list.data());
+        QCOMPARE(list->table->model()->rowCount(), 6);
+        QCOMPARE(list->csvName(), QString("Calvorigne-carnets 0001-0012.csv"));
+        w.Lbl_NbCarnet->setCaption("8");
+        QTRY_COMPARE(list->table->model()->rowCount(), 8);
+        QCOMPARE(list->csvName(), QString("Calvorigne-carnets 0001-0016.csv"));
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        QTest::keyClick(list, Qt::Key_Escape);
+        QTRY_VERIFY(list.isNull());
     }
 
     // The sheet box counts the sheets of the pass shown, as each page's caption does.

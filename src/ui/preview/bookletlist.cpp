@@ -1,6 +1,7 @@
 #include "bookletlist.h"
 #include "ui/preview/onscreen.h"
 
+#include "core/numbers.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 
@@ -17,6 +18,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTextCursor>
@@ -64,7 +66,7 @@ BookletListWindow::BookletListWindow(const BookletList& list, Dialogs& dialogs, 
     setWindowTitle(QStringLiteral("Calvorigne – liste des %1").arg(list.bySheet ? QStringLiteral("feuilles")
                                                                                : QStringLiteral("carnets")));
     setAttribute(Qt::WA_DeleteOnClose);
-    auto* title = new QLabel(list.title, this);
+    m_title = new QLabel(list.title, this);
     table = new QTableView(this);
     table->setModel(new BookletTable(m_list, table));
     table->verticalHeader()->hide();
@@ -74,17 +76,42 @@ BookletListWindow::BookletListWindow(const BookletList& list, Dialogs& dialogs, 
     table->horizontalHeader()->setStretchLastSection(true);
     save = new QPushButton(QStringLiteral("Enregistrer…"), this);
     print = new QPushButton(QStringLiteral("Imprimer…"), this);
+    closing = new QPushButton(QStringLiteral("Fermer"), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save);
     buttons->addWidget(print);
+    buttons->addWidget(closing);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(title);
+    layout->addWidget(m_title);
     layout->addWidget(table, 1);
     layout->addLayout(buttons);
     sizeOnScreen(*this, QSize(900, 600));
     connect(save, &QPushButton::clicked, this, &BookletListWindow::chooseFile);
     connect(print, &QPushButton::clicked, this, &BookletListWindow::printList);
+    connect(closing, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+}
+
+void BookletListWindow::setList(const BookletList& list)
+{
+    QAbstractItemModel* old = table->model();
+    m_list = list;
+    m_title->setText(list.title);
+    table->setModel(new BookletTable(m_list, table));
+    delete old;
+}
+
+QString BookletListWindow::csvName() const
+{
+    const QString kind = m_list.bySheet ? QStringLiteral("feuilles") : QStringLiteral("carnets");
+    if (m_list.lines.empty())
+        return QStringLiteral("Calvorigne-%1.csv").arg(kind);
+    double low = m_list.lines.front().first, high = m_list.lines.front().last;
+    for (const BookletLine& line : m_list.lines)
+        low = std::min(low, line.first), high = std::max(high, line.last);
+    return QStringLiteral("Calvorigne-%1 %2-%3.csv")
+        .arg(kind, padNumber(low, QStringLiteral("0000")), padNumber(high, QStringLiteral("0000")));
 }
 
 bool BookletListWindow::saveCsv(const QString& path)
@@ -101,7 +128,7 @@ bool BookletListWindow::saveCsv(const QString& path)
 void BookletListWindow::chooseFile()
 {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer la liste"),
-                                                      nextFreeName(documentsFile(QStringLiteral("Calvorigne-carnets.csv"))),
+                                                      nextFreeName(documentsFile(csvName())),
                                                       QStringLiteral("Tableau CSV (*.csv)"));
     if (!path.isEmpty())
         saveCsv(path);

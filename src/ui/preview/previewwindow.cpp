@@ -198,9 +198,15 @@ void PreviewWindow::chooseRun(int index)
 
 BookletListWindow* PreviewWindow::showBooklets()
 {
-    auto* list = new BookletListWindow(bookletList(m_plan), m_window.dialogs(), this);
-    list->show();
-    return list;
+    // One list at a time, the run shown's own.
+    if (!m_bookletList)
+        m_bookletList = new BookletListWindow(bookletList(m_plan), m_window.dialogs(), this);
+    else
+        m_bookletList->setList(bookletList(m_plan));
+    m_bookletList->show();
+    m_bookletList->raise();
+    m_bookletList->activateWindow();
+    return m_bookletList;
 }
 
 void PreviewWindow::showEvent(QShowEvent* event)
@@ -247,6 +253,9 @@ void PreviewWindow::refresh()
         printerLine->setText(printerLine->text()
                              + QStringLiteral("\nRéglage de l'imprimante %1 : %2").arg(printer.name(), corrections.words()));
     showSheetCount(view->currentPage());
+    // An open list of booklets follows the run shown.
+    if (m_bookletList)
+        m_bookletList->setList(bookletList(m_plan));
     passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() ? m_plan.passes() : 0));
     // Another run, other sheets: a selection does not outlive the plan it was made on.
     view->select({});

@@ -8,6 +8,7 @@
 #include "print/recordedlayout.h"
 #include "ui/preview/pageview.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -76,6 +77,7 @@ private:
     QString m_loaded; // the picture shown, to load it once
     std::vector<QString> m_runs; // the recorded parameters of each choice; empty for the planned run
     std::optional<RecordedLayout> m_recorded; // the run chosen, when it is one printed before
+    QPointer<BookletListWindow> m_bookletList;
 };
 
 } // namespace calvorigne
