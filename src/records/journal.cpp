@@ -33,12 +33,7 @@ QString csvField(QString text)
 }
 
 Journal::Journal(const QString& settingsPath)
-    : Journal(settingsPath, QStringLiteral("Calvorigne-journal.csv"))
-{
-}
-
-Journal::Journal(const QString& settingsPath, const QString& fileName)
-    : m_path(besideSettings(settingsPath, fileName))
+    : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-journal.csv")))
 {
 }
 

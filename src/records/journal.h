@@ -53,8 +53,6 @@ bool stillPrinting(const QString& outcome);
 class Journal {
 public:
     explicit Journal(const QString& settingsPath);
-    // A file of the same form under another name beside the settings file.
-    Journal(const QString& settingsPath, const QString& fileName);
 
     QString path() const { return m_path; }
     // Appends the line and flushes it; false, with the cause, when the file cannot be written.

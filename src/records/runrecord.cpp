@@ -289,7 +289,7 @@ void RunRecord::closeInterrupted()
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return;
-    std::vector<JournalEntry> runs = runtable::stillPrinting(db);
+    std::vector<JournalEntry> runs = runtable::runsLeftPrinting(db);
     QSqlError error;
     bool done = true;
     for (JournalEntry& run : runs) {

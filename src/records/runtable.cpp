@@ -206,7 +206,7 @@ bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error)
     return done;
 }
 
-std::vector<JournalEntry> stillPrinting(const QSqlDatabase& db)
+std::vector<JournalEntry> runsLeftPrinting(const QSqlDatabase& db)
 {
     std::vector<JournalEntry> found;
     QSqlQuery query(db), numbers(db);

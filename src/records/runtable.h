@@ -55,6 +55,6 @@ private:
 bool upsert(const QSqlDatabase& db, const JournalEntry& entry, QSqlError* error);
 
 // Runs a killed program left printing, as entries.
-std::vector<JournalEntry> stillPrinting(const QSqlDatabase& db);
+std::vector<JournalEntry> runsLeftPrinting(const QSqlDatabase& db);
 
 } // namespace calvorigne::runtable
