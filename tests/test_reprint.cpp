@@ -6,10 +6,12 @@
 #include "ui/preview/calibrationdialog.h"
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/previewwindow.h"
+#include "ui/preview/ticketpanel.h"
 #include "window_fixture.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -179,6 +181,25 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(list));
         QTest::keyClick(list, Qt::Key_Escape);
         QTRY_VERIFY(list.isNull());
+    }
+
+    // A stub just added starts beside its number, where the run can print it, as a second
+    // column starts where it fits; its offsets say so in the panel.
+    void aNewStubStartsWhereItFits()
+    {
+        WindowFixture f;
+        Numero& w = f.start();
+        layOutExample(w, "1", "12", "1");
+        w.cmd_preview_Click();
+        PreviewWindow& preview = *w.preview();
+        for (int added = 1; added <= 2; ++added) {
+            preview.ticket->addStub->click();
+            QCOMPARE(int(w.ticketModel().stubs.size()), added);
+            const StubPlace stub = w.ticketModel().stubs.back();
+            QVERIFY(stub.dx != 0 || stub.dy != 0);
+            QVERIFY2(planRun(w, f.printer).refusal.isEmpty(), qPrintable(planRun(w, f.printer).refusal));
+            QTRY_COMPARE(preview.ticket->stubs[std::size_t(added - 1)].dx->value(), stub.dx);
+        }
     }
 
     // The sheet box counts the sheets of the pass shown, as each page's caption does.

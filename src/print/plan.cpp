@@ -239,6 +239,37 @@ double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns)
     return std::max(0.5, std::floor(pitch * 2) / 2);
 }
 
+StubPlace proposedStub(const TicketLayout& layout, const Printer& printer, const TicketModel& model)
+{
+    // The window's parameters with the model tried.
+    struct Trying : TicketLayout {
+        const TicketLayout& layout;
+        TicketModel model;
+        Trying(const TicketLayout& l, const TicketModel& m) : layout(l), model(m) {}
+        QString caption(Field field) const override { return layout.caption(field); }
+        void setCaption(Field, const QString&) override {}
+        QString fontName() const override { return layout.fontName(); }
+        bool bold() const override { return layout.bold(); }
+        std::uint32_t inkColour() const override { return layout.inkColour(); }
+        TicketModel ticketModel() const override { return model; }
+    } trying(layout, model);
+    if (trying.model.stubs.empty())
+        return {};
+    const PrintPlan plan = planRun(trying, printer);
+    const QSizeF cell = printer.cellSize(model.text(plan.lastPrinted()), plan.fontName, plan.size, plan.bold);
+    const double gap = 3; // mm, so that the cutter has room between two copies
+    StubPlace& stub = trying.model.stubs.back();
+    const StubPlace asked = stub;
+    for (int away = 1; away <= 4; ++away)
+        for (const QPointF towards : {QPointF(1, 0), QPointF(0, 1), QPointF(-1, 0)}) {
+            stub.dx = std::round(towards.x() * away * (cell.width() + gap) * 2) / 2;
+            stub.dy = std::round(towards.y() * away * (cell.height() + gap) * 2) / 2;
+            if (planRun(trying, printer).refusal.isEmpty())
+                return stub;
+        }
+    return asked;
+}
+
 double PrintPlan::sizeOf(const PlacedNumber& number) const
 {
     return number.copy > 0 ? model.stubs[std::size_t(number.copy - 1)].size.value_or(size) : size;

@@ -97,6 +97,10 @@ struct PrintPlan {
 
 // A pitch for that many columns that fits the sheet, for a model that has none yet.
 double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns);
+// Where the model's last stub, just added, is best put: beside its number (to the right, then
+// below, then to the left), on the paper and clear of every other copy; where it is when no
+// such place is.
+StubPlace proposedStub(const TicketLayout& layout, const Printer& printer, const TicketModel& model);
 
 // The run the layout's parameters make on that printer's paper, refused where a number would
 // leave it, the printer's corrections counted.

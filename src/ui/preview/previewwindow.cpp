@@ -150,9 +150,11 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(booklets, &QPushButton::clicked, this, &PreviewWindow::showBooklets);
 
     connect(ticket, &TicketPanel::changed, this, [this](TicketModel model) {
-        // Columns 0 mm apart would print on top of each other.
+        // Columns 0 mm apart would print on top of each other, and so would a stub just added.
         if (model.columns > 1 && model.pitch == 0)
             model.pitch = proposedPitch(m_plan, m_window.printer(), model.columns);
+        if (model.stubs.size() > m_window.ticketModel().stubs.size() && model.stubs.back() == StubPlace())
+            model.stubs.back() = proposedStub(m_window, m_window.printer(), model);
         m_window.setTicketModel(model);
     });
 
