@@ -267,7 +267,9 @@ private slots:
         preview->setBackground(picture);
         // The Billet panel: a stub and a second column, drawn at once and kept with the settings.
         QTest::mouseClick(preview->ticket->addStub, Qt::LeftButton);
-        // A stub over its own number would print on top of it.
+        // It starts beside its number; moved over it, it would print on top of it.
+        QTRY_VERIFY_WITH_TIMEOUT(preview->ticket->stubs[0].dx->value() != 0, 200);
+        preview->ticket->stubs[0].dx->setValue(0);
         QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().startsWith("La souche 1 du numéro 0001 recouvrirait le numéro "
                                                                      "0001 : changez son décalage"), 200);
         preview->ticket->stubs[0].dy->setValue(8);
