@@ -170,6 +170,7 @@ private slots:
                 QVERIFY2(dialogs.messages.value(0).startsWith("Les numéros déjà imprimés ne peuvent pas être vérifiés : le "
                                                               "registre des tirages est occupé par un autre programme"),
                          qPrintable(dialogs.messages.value(0)));
+                QVERIFY(dialogs.messages.value(0).contains("Fermez le programme qui le tient ouvert"));
             }
             layout.captions[TicketLayout::Field::First] = "13";
             dialogs.choices = {0};
@@ -222,6 +223,7 @@ private slots:
                 QVERIFY2(dialogs.messages.value(0).startsWith(k == 0 ? "Les numéros déjà imprimés ne peuvent pas être vérifiés"
                                                                      : "Les numéros 0001 à 0012 ont déjà été imprimés"),
                          qPrintable(dialogs.messages.value(0)));
+                QCOMPARE(dialogs.messages.value(0).contains("Fermez le programme"), false);
             }
         }
         QCOMPARE(printer.texts().size(), 12);

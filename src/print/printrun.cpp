@@ -195,7 +195,7 @@ bool PrintRun::printsNewNumbers(const PrintPlan& plan)
     const std::optional<Overlap> overlap = m_record->guard(plan.first, plan.lastPrinted(), &trouble);
     if (!overlap && !trouble.isEmpty()) {
         // A guard that cannot read is never taken for one that found nothing.
-        const bool held = trouble.contains(QStringLiteral("occupé"));
+        const bool held = m_record->held();
         const QString text = QStringLiteral("Les numéros déjà imprimés ne peuvent pas être vérifiés : %1 (« %2 »).\n\n%3")
                                  .arg(trouble, QDir::toNativeSeparators(m_record->path()),
                                       held ? QStringLiteral("Fermez le programme qui le tient ouvert (un explorateur de bases de "

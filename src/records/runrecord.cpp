@@ -132,7 +132,8 @@ bool RunRecord::prepare(QString* failure)
     setWaiting(m_patience);
     query.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     const bool checked = query.exec(QStringLiteral("PRAGMA quick_check")) && query.next();
-    if (!checked && busy(query.lastError())) {
+    m_held = !checked && busy(query.lastError());
+    if (m_held) {
         *failure = QStringLiteral("est occupé par un autre programme");
         return false;
     }
@@ -151,7 +152,8 @@ bool RunRecord::prepare(QString* failure)
         || !query.exec(QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'runs'), "
                                       "(SELECT user_version FROM pragma_user_version)"))
         || !query.next()) {
-        *failure = busy(query.lastError()) ? QStringLiteral("est occupé par un autre programme")
+        m_held = busy(query.lastError());
+        *failure = m_held ? QStringLiteral("est occupé par un autre programme")
                                            : QStringLiteral("n'a pas pu être lu : %1").arg(cause(query.lastError()));
         return false;
     }
@@ -377,13 +379,15 @@ std::optional<Overlap> RunRecord::read(double first, double last, QString* troub
             return query.exec() && query.next();
         };
         const QString sharing = QStringLiteral("last >= :first AND first <= :last");
+        m_held = false;
         if (!ask(QStringLiteral("SELECT sum(c), min(f), max(l), max(a) FROM (SELECT count(*) AS c, min(max(first, :first)) AS f, "
                                 "max(min(last, :last)) AS l, max(at) AS a FROM runs WHERE on_paper = 1 AND %1 UNION ALL SELECT "
                                 "count(DISTINCT run), min(max(first, :first)), max(min(last, :last)), max(at) FROM numbers "
                                 "WHERE %1)")
                      .arg(sharing))) {
+            m_held = busy(query.lastError());
             if (trouble)
-                *trouble = busy(query.lastError()) ? QStringLiteral("le registre des tirages est occupé par un autre programme")
+                *trouble = m_held ? QStringLiteral("le registre des tirages est occupé par un autre programme")
                                                    : QStringLiteral("le registre des tirages n'a pas pu être lu (%1)").arg(cause(query.lastError()));
         } else if (query.value(0).toInt() > 0) {
             found = Overlap{query.value(1).toDouble(), query.value(2).toDouble(), query.value(0).toInt(), {}};

@@ -74,6 +74,8 @@ public:
     std::vector<RunOnPaper> runsOnPaper(int count) const;
     // The highest number on paper; 0 when none is.
     double highest() const;
+    // Whether the last look at the record found it held by another program.
+    bool held() const { return m_held; }
     // How long the guard waits for a record another program holds, in milliseconds.
     void setPatience(int milliseconds) { m_patience = milliseconds; }
 
@@ -96,6 +98,7 @@ private:
     QString m_connection;
     bool m_usable = false;
     bool m_writeFailed = false; // later writes go straight to the kept runs, until the guard retries
+    mutable bool m_held = false;
     int m_patience = 3000;
     QString m_notice;
     std::vector<JournalEntry> m_kept;
