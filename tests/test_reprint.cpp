@@ -33,6 +33,15 @@ bool samePage(const Page& a, const Page& b)
            });
 }
 
+// The window laid out as the worked example, with its preview open.
+PreviewWindow& previewOf(WindowFixture& f, const QString& booklets, const QString& folios)
+{
+    Numero& w = f.start();
+    layOutExample(w, "1", booklets, folios);
+    w.cmd_preview_Click();
+    return *w.preview();
+}
+
 // Counts what the view draws.
 class Paints : public QObject {
 public:
@@ -102,10 +111,7 @@ private slots:
     void theZoomButtonsRedrawAtOnce()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "12", "1");
-        w.cmd_preview_Click();
-        PreviewWindow& preview = *w.preview();
+        PreviewWindow& preview = previewOf(f, "12", "1");
         QVERIFY(QTest::qWaitForWindowExposed(&preview));
         Paints paints;
         preview.view->viewport()->installEventFilter(&paints);
@@ -123,10 +129,7 @@ private slots:
     void aBadSheetListSaysWhatIsWrong()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "12", "1");
-        w.cmd_preview_Click();
-        PreviewWindow* preview = w.preview();
+        PreviewWindow* preview = &previewOf(f, "12", "1");
         QCOMPARE(preview->view->pageCount(), 4);
         for (const auto& [typed, said] : std::vector<std::pair<QString, QString>>{
                  {"3", "Le passage 1 n'a que 2 feuilles : il n'y a pas de feuille 3."},
@@ -146,10 +149,7 @@ private slots:
     void newWindowsOpenOnTheScreen()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "12", "1");
-        w.cmd_preview_Click();
-        PreviewWindow& preview = *w.preview();
+        PreviewWindow& preview = previewOf(f, "12", "1");
         BookletListWindow* list = preview.showBooklets();
         for (QWidget* window : {static_cast<QWidget*>(&preview), static_cast<QWidget*>(list)}) {
             QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -167,10 +167,8 @@ private slots:
     void theBookletListIsOneWindowThatFollows()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "6", "2");
-        w.cmd_preview_Click();
-        PreviewWindow& preview = *w.preview();
+        PreviewWindow& preview = previewOf(f, "6", "2");
+        Numero& w = *f.window;
         QPointer<BookletListWindow> list = preview.showBooklets();
         QCOMPARE(preview.showBooklets(), list.data());
         QCOMPARE(list->table->model()->rowCount(), 6);
@@ -188,10 +186,8 @@ private slots:
     void aNewStubStartsWhereItFits()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "12", "1");
-        w.cmd_preview_Click();
-        PreviewWindow& preview = *w.preview();
+        PreviewWindow& preview = previewOf(f, "12", "1");
+        Numero& w = *f.window;
         for (int added = 1; added <= 2; ++added) {
             preview.ticket->addStub->click();
             QCOMPARE(int(w.ticketModel().stubs.size()), added);
@@ -206,10 +202,7 @@ private slots:
     void sheetsAreCountedInTheirPass()
     {
         WindowFixture f;
-        Numero& w = f.start();
-        layOutExample(w, "1", "12", "1");
-        w.cmd_preview_Click();
-        PreviewWindow& preview = *w.preview();
+        PreviewWindow& preview = previewOf(f, "12", "1");
         QCOMPARE(preview.view->pageCount(), 4);
         QCOMPARE(preview.pageTotal->text(), QString("sur 2"));
         preview.view->showPage(3);
