@@ -172,9 +172,11 @@ private slots:
     }
 
     // A journal of 100,000 lines is taken in under 2 s, and the guard reads the record under
-    // 50 ms, for a run beside the last and for one that shares numbers with every run.
+    // 50 ms, for a run beside the last and for one that shares numbers with every run. Wine,
+    // which runs the Windows build in translation, is given twice the time.
     void aJournalOfYearsIsTakenInQuickly()
     {
+        const int slower = qEnvironmentVariableIsSet("WINEPREFIX") ? 2 : 1;
         QTemporaryDir dir;
         QByteArray journal = "\xEF\xBB\xBF" "Date;Type;Imprimante ou fichiers;Premier numéro;Dernier numéro;Carnets;Folios;"
                              "Numéros par page;Pages par passage;Résultat\r\n";
@@ -190,7 +192,7 @@ private slots:
         const qint64 taken = clock.elapsed();
         QVERIFY2(record.notice().endsWith(" : 100000 lignes lues, 0 ligne illisible laissée de côté."),
                  qPrintable(record.notice()));
-        QVERIFY2(taken < 2000, qPrintable(QString("%1 ms").arg(taken)));
+        QVERIFY2(taken < 2000 * slower, qPrintable(QString("%1 ms").arg(taken)));
         // The last run on paper: 99999, a reprint, counts as the numbers it printed.
         const double highest = 99999 * 120.0 + 120;
         for (const auto& [first, last] : {std::pair(highest - 10, highest + 110), std::pair(1.0, highest)}) {
@@ -198,7 +200,7 @@ private slots:
             const std::optional<Overlap> overlap = record.overlap(first, last);
             const double next = record.highest() + 1;
             const qint64 read = clock.elapsed();
-            QVERIFY2(read < 50, qPrintable(QString("%1 ms").arg(read)));
+            QVERIFY2(read < 50 * slower, qPrintable(QString("%1 ms").arg(read)));
             QVERIFY(overlap && next == highest + 1);
         }
     }

@@ -17,7 +17,21 @@ cleanup() {
     rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+# Wine hands nothing of a Windows program's console output back, so a test writes its report
+# to a file (-o name,txt), shown here for CTest to keep.
+reports=()
+previous=""
+for argument in "$@"; do
+    [ "$previous" = "-o" ] && [ "${argument%,txt}" != "$argument" ] && reports+=("${argument%,txt}")
+    previous=$argument
+done
+rm -f "${reports[@]}"
 "$wine" wineboot -i >/dev/null 2>&1
 "$wine" "$@" &
 pid=$!
-wait "$pid"
+status=0
+wait "$pid" || status=$?
+for report in "${reports[@]}"; do
+    [ -f "$report" ] && cat "$report"
+done
+exit "$status"
