@@ -15,8 +15,9 @@ namespace calvorigne::testing {
 
 // What a printer of that name with these errors puts on a sheet of plain paper, seen from
 // above on the glass: the sheet, at dpi, with dark around it, skewed by that much about its
-// middle.
-inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double skew, const QString& printer = QStringLiteral("Test"))
+// middle. Pass 2 may be left unprinted.
+inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double skew, const QString& printer = QStringLiteral("Test"),
+                         int printed = 2)
 {
     const QSizeF a4(210, 297);
     const double px = dpi / 25.4, margin = 12;
@@ -29,7 +30,7 @@ inline QImage onTheGlass(const PrinterCorrection passes[2], double dpi, double s
                              * QTransform::fromScale(px, px);
     painter.setTransform(glass);
     painter.fillRect(QRectF(QPointF(), a4), QColor(246, 246, 246));
-    for (int pass = 1; pass <= 2; ++pass) {
+    for (int pass = 1; pass <= printed; ++pass) {
         // Pass 2 prints on the sheet turned end for end.
         const QTransform turned = pass == 1 ? QTransform() : QTransform(-1, 0, 0, -1, a4.width(), a4.height());
         painter.setTransform(passes[pass - 1].landing() * turned * glass);

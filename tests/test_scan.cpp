@@ -19,9 +19,25 @@ const QSizeF a4(210, 297);
 class TestScan : public QObject {
     Q_OBJECT
 private slots:
+    // Each kind of scan, of a sheet with errors well inside the limits and of sheets at the
+    // limits the README states, every error combined, pass 2 erring the other way.
+    void eachPassIsRecoveredFromScansOfEveryKind_data()
+    {
+        // offset across, down (mm), scale across, down, turn (degrees)
+        QTest::addColumn<QList<double>>("first");
+        QTest::addColumn<QList<double>>("second");
+        QTest::newRow("inside") << QList<double>{2.1, -1.4, 1.006, 0.997, 0.8} << QList<double>{-2.7, 2.9, 0.985, 1.012, -1.3};
+        QTest::newRow("at the limits") << QList<double>{3, -3, 1.015, 0.985, -1.5} << QList<double>{-3, 3, 0.985, 1.015, 1.5};
+        QTest::newRow("at the limits, the other way") << QList<double>{-3, 3, 0.985, 1.015, 1.5}
+                                                       << QList<double>{3, -3, 1.015, 0.985, -1.5};
+    }
+
     void eachPassIsRecoveredFromScansOfEveryKind()
     {
-        const PrinterCorrection truth[2] = {{2.1, -1.4, 1.006, 0.997, 0.8}, {-2.7, 2.9, 0.985, 1.012, -1.3}};
+        QFETCH(QList<double>, first);
+        QFETCH(QList<double>, second);
+        const PrinterCorrection truth[2] = {{first[0], first[1], first[2], first[3], first[4]},
+                                            {second[0], second[1], second[2], second[3], second[4]}};
         struct Kind {
             const char* name;
             double dpi, skew;
@@ -60,7 +76,18 @@ private slots:
             painter.drawEllipse(QPointF((12 + 25) * px, (12 + 297 - 25) * px), 12 * px, 12 * px); // over C
         }
         const QString blot = readScan(scanned(blotted), a4, "Test").refusal;
-        QVERIFY2(blot.startsWith("Le repère C ne se lit pas nettement"), qPrintable(blot));
+        QVERIFY2(blot.startsWith("Le repère C ne se lit pas nettement sur la numérisation (les 9 autres ont été trouvés)"),
+                 qPrintable(blot));
+        // A sheet whose pass 2 was not printed: what was found is said, and the ruler offered.
+        const QString half = readScan(scanned(onTheGlass(none, 150, 0.3, "Test", 1)), a4, "Test").refusal;
+        QVERIFY2(half.startsWith("Sur cette numérisation, les repères A, B, C, D et E ont été trouvés, mais pas F, G, H, I ni J.")
+                     && half.endsWith("mesurez-la à la règle."),
+                 qPrintable(half));
+        // A print reduced to fit the page is read, and refused for what it is.
+        const PrinterCorrection reduced[2] = {{2, 2, 0.94, 0.94, 0}, {}};
+        const QString fitted = readScan(scanned(onTheGlass(reduced, 150, 0.3)), a4, "Test").refusal;
+        QVERIFY2(fitted.startsWith("Le passage 1 serait imprimé à 9") && fitted.contains(" % : ce n'est pas une erreur d'imprimante."),
+                 qPrintable(fitted));
         const QImage cropped = onTheGlass(none, 150, 0).copy(QRect(QPoint(int(12 * px), int(12 * px)), QSize(int(210 * px), int(297 * px))));
         QVERIFY(readScan(cropped, a4, "Test").refusal.startsWith("Les bords de la feuille ne se voient pas"));
         // A sheet printed on another printer, as sharp as the first.
@@ -69,7 +96,8 @@ private slots:
         QVERIFY2(readScan(scanned(onTheGlass(none, 200, 0.2, "Bureau")), a4, "Bureau").refusal.isEmpty(), "its own printer");
         QImage empty(1240, 1754, QImage::Format_Grayscale8);
         empty.fill(QColor(50, 50, 50));
-        QVERIFY(!readScan(scanned(empty), a4, "Test").refusal.isEmpty());
+        const QString nothing = readScan(scanned(empty), a4, "Test").refusal;
+        QVERIFY2(nothing.startsWith("Les bords de la feuille ne se voient pas"), qPrintable(nothing));
     }
 };
 
