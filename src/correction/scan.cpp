@@ -1,9 +1,11 @@
 #include "scan.h"
 
+#include "correction/marksearch.h"
 #include "correction/sheet.h"
 
 #include <Eigen/Dense>
 #include <QLocale>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -11,21 +13,6 @@
 namespace calvorigne {
 
 namespace {
-
-struct Gray {
-    int w = 0, h = 0;
-    std::vector<std::uint8_t> px;
-    int at(int x, int y) const { return px[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
-};
-
-Gray grayOf(const QImage& image)
-{
-    const QImage g = image.convertToFormat(QImage::Format_Grayscale8);
-    Gray gray{g.width(), g.height(), std::vector<std::uint8_t>(std::size_t(g.width()) * std::size_t(g.height()))};
-    for (int y = 0; y < g.height(); ++y)
-        std::copy_n(g.constScanLine(y), g.width(), gray.px.begin() + std::ptrdiff_t(y) * g.width());
-    return gray;
-}
 
 // The level that best splits a histogram in two (Otsu).
 int splitLevel(const std::array<double, 256>& histogram)
@@ -90,6 +77,12 @@ std::optional<Line> fitLine(std::vector<Eigen::Vector2d> points)
     return line;
 }
 
+// « A, B et C », « A, B ni C »
+QString inWords(const QStringList& labels, const QString& last)
+{
+    return labels.size() < 2 ? labels.join(QString()) : labels.mid(0, labels.size() - 1).join(QStringLiteral(", ")) + last + labels.back();
+}
+
 Eigen::Vector2d meet(const Line& a, const Line& b)
 {
     Eigen::Matrix2d m;
@@ -150,6 +143,15 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
     for (const std::uint8_t v : g.px)
         ++histogram[v];
     const int level = splitLevel(histogram);
+    // Paper stands out from what lies around it: a picture all of one shade has no sheet.
+    double darker = 0, darkerSum = 0, lighter = 0, lighterSum = 0;
+    for (int k = 0; k < 256; ++k) {
+        double& count = k < level ? darker : lighter;
+        double& sum = k < level ? darkerSum : lighterSum;
+        count += histogram[std::size_t(k)];
+        sum += k * histogram[std::size_t(k)];
+    }
+    const bool contrast = darker > 0 && lighter > 0 && lighterSum / lighter - darkerSum / darker >= 60;
 
     // The paper's edges, from outside inwards, along rows and columns across its middle.
     const int run = std::max(3, std::min(g.w, g.h) / 150);
@@ -170,7 +172,7 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
     const QString noEdges = QStringLiteral("Les bords de la feuille ne se voient pas sur la numérisation : numérisez-la "
                                            "couvercle ouvert ou sur un fond sombre, sans la recadrer.");
     const auto l = fitLine(left), r = fitLine(right), t = fitLine(top), b = fitLine(bottom);
-    if (!l || !r || !t || !b)
+    if (!contrast || !l || !r || !t || !b)
         return refuse(noEdges);
     const std::array<Eigen::Vector2d, 4> corners = {meet(*t, *l), meet(*t, *r), meet(*b, *l), meet(*b, *r)};
 
@@ -193,10 +195,10 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
             scale = pixelsPerMm;
         }
     } while (std::next_permutation(order.begin(), order.end()));
-    if (frames.empty() || scale < 150 / 25.4 * 0.9)
-        return refuse(frames.empty() ? noEdges
-                                     : QStringLiteral("La numérisation est trop grossière : numérisez la feuille à 150 "
-                                                      "points par pouce au moins."));
+    if (frames.empty())
+        return refuse(noEdges);
+    if (scale < 150 / 25.4 * 0.9)
+        return refuse(QStringLiteral("La numérisation est trop grossière : numérisez la feuille à 150 points par pouce au moins."));
 
     // The shades of the paper and of the ink, from what lies on the paper.
     const Eigen::Matrix<double, 2, 3>& some = frames.front();
@@ -274,23 +276,34 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
         return target.pass == 1 ? Eigen::Vector2d(target.at.x(), target.at.y())
                                 : Eigen::Vector2d(w - target.at.x(), h - target.at.y());
     };
-    std::vector<Found> best;
-    const Eigen::Matrix<double, 2, 3>* bestFrame = nullptr;
-    int bestCount = -1;
-    double bestOff = 0;
-    for (const auto& frame : frames) {
+    // How far a printer at the limits the README states moves a target from where the paper
+    // alone puts it: 3 mm of offset, and 1.5 % of scale and 1.5° of turn over the farthest.
+    const double reach = 19;
+    struct Seen {
         std::vector<Found> found;
-        const auto find = [&](std::size_t k, Eigen::Vector2d inSheet) {
-            Found f = locate(frame.leftCols(2) * inSheet + frame.col(2));
-            f.clean = f.clean && f.disc == (targets[k].pass == 1);
+        int count = 0;
+        double misfit = 0; // the passes' largest residuals, mm: small in the one right frame
+    };
+    std::optional<Seen> best;
+    const Eigen::Matrix<double, 2, 3>* bestFrame = nullptr;
+    for (const auto& frame : frames) {
+        Seen seen;
+        std::vector<Found>& found = seen.found;
+        const auto find = [&](std::size_t k, Eigen::Vector2d inSheet, double within) {
+            const bool disc = targets[k].pass == 1;
+            // Only a disc or a ring is followed: the centroid alone would settle on a letter.
+            const std::optional<Eigen::Vector2d> mark = searchMark(g, frame, inSheet, disc, within, ink);
+            if (!mark)
+                return Found{frame.leftCols(2) * inSheet + frame.col(2)};
+            Found f = locate(frame.leftCols(2) * *mark + frame.col(2));
+            f.clean = f.clean && f.disc == disc;
             return f;
         };
         for (std::size_t k = 0; k < targets.size(); ++k)
-            found.push_back(find(k, askedInSheet(targets[k])));
-        // A pass's large turn or scale puts its far targets well off the paper's own frame:
-        // those missed are sought again where the others say their pass put them.
+            found.push_back(find(k, askedInSheet(targets[k]), reach));
+        // Those missed are sought again where the others say their pass put them.
         const Eigen::Matrix2d inverse = frame.leftCols(2).inverse();
-        for (int pass = 1; pass <= 2; ++pass) {
+        const auto passFit = [&](int pass) -> std::optional<CorrectionFit> {
             std::vector<QPointF> asked, landed;
             for (std::size_t k = 0; k < targets.size(); ++k)
                 if (targets[k].pass == pass && found[k].clean) {
@@ -298,40 +311,61 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
                     asked.emplace_back(askedInSheet(targets[k]).x(), askedInSheet(targets[k]).y());
                     landed.emplace_back(mm.x(), mm.y());
                 }
-            if (asked.size() < 3 || asked.size() == 5)
-                continue;
-            const CorrectionFit fit = fitCorrection(asked, landed);
-            // Only what a printer does: a frame turned the wrong way round would be "corrected"
-            // by a half turn.
-            if (!fit.refusal.isEmpty() || !PrinterCorrection::fromKey(fit.correction.key()))
-                continue;
-            for (std::size_t k = 0; k < targets.size(); ++k)
+            if (asked.size() < 3)
+                return std::nullopt;
+            CorrectionFit fit = fitCorrection(asked, landed);
+            // A frame turned the wrong way round would be "corrected" by a half turn; a reduced
+            // print is still read, to be refused in words below.
+            const PrinterCorrection& c = fit.correction;
+            if (!fit.refusal.isEmpty() || std::abs(c.degrees) > 5 || std::abs(c.sx - 1) > 0.25 || std::abs(c.sy - 1) > 0.25)
+                return std::nullopt;
+            return fit;
+        };
+        for (int pass = 1; pass <= 2; ++pass) {
+            const std::optional<CorrectionFit> fit = passFit(pass);
+            for (std::size_t k = 0; fit && k < targets.size(); ++k)
                 if (targets[k].pass == pass && !found[k].clean) {
-                    const QPointF p = fit.correction.landing().map(QPointF(askedInSheet(targets[k]).x(), askedInSheet(targets[k]).y()));
-                    found[k] = find(k, Eigen::Vector2d(p.x(), p.y()));
+                    const QPointF p = fit->correction.landing().map(QPointF(askedInSheet(targets[k]).x(), askedInSheet(targets[k]).y()));
+                    found[k] = find(k, Eigen::Vector2d(p.x(), p.y()), 3);
                 }
         }
-        int count = 0;
-        double off = 0; // how far the targets stand from where the paper alone puts them, mm
-        for (std::size_t k = 0; k < targets.size(); ++k) {
-            count += found[k].clean;
-            off += (inverse * (found[k].centre - frame.col(2)) - askedInSheet(targets[k])).norm();
+        for (const Found& f : found)
+            seen.count += f.clean;
+        for (int pass = 1; pass <= 2; ++pass) {
+            const std::optional<CorrectionFit> fit = passFit(pass);
+            seen.misfit += fit ? fit->worst : 1000;
         }
-        if (count > bestCount || (count == bestCount && off < bestOff)) {
-            bestOff = off;
-            bestCount = count;
-            best = found;
+        // A mirrored frame finds marks too, the sheet being nearly symmetric, but they do not
+        // fit one printer's error: the frame whose marks agree wins, then the one that sees more.
+        const auto agrees = [](const Seen& s) { return s.misfit < 2; };
+        if (!best || (agrees(seen) && !agrees(*best)) || (agrees(seen) == agrees(*best) && (seen.count > best->count
+                                                                                              || (seen.count == best->count && seen.misfit < best->misfit)))) {
+            best = std::move(seen);
             bestFrame = &frame;
         }
     }
-    if (bestCount < 6)
-        return refuse(QStringLiteral("Les repères de la feuille de réglage ne se retrouvent pas sur cette image : est-ce bien la "
-                                     "feuille de réglage, entière et nette ?"));
+    QStringList seen, missed;
     for (std::size_t k = 0; k < targets.size(); ++k)
-        if (!best[k].clean)
-            return refuse(QStringLiteral("Le repère %1 ne se lit pas nettement sur la numérisation : une tache le cache, ou "
-                                         "il est imprimé deux fois. Imprimez une nouvelle feuille de réglage.")
-                              .arg(targets[k].label));
+        (best->found[k].clean ? seen : missed) << targets[k].label;
+    if (seen.isEmpty())
+        return refuse(QStringLiteral("Aucun repère de la feuille de réglage ne se trouve sur cette image : est-ce bien la "
+                                     "feuille de réglage, entière ?"));
+    // Said as it is: what was found and what was not, and the ruler, which measures any sheet.
+    if (best->count < 6 || best->misfit >= 2)
+        return refuse(QStringLiteral("Sur cette numérisation, %1 trouvé%2, mais pas %3. Si la feuille de réglage y est "
+                                     "entière et nette, l'imprimante décale peut-être ses passages plus que ce que la "
+                                     "lecture cherche (3 mm, 1,5 % d'échelle, 1,5° de rotation) : mesurez-la à la règle.")
+                          .arg(seen.size() == 1 ? QStringLiteral("le repère %1 a été").arg(seen.front())
+                                                : QStringLiteral("les repères %1 ont été").arg(inWords(seen, QStringLiteral(" et "))),
+                               seen.size() == 1 ? QString() : QStringLiteral("s"), inWords(missed, QStringLiteral(" ni "))));
+    if (!missed.isEmpty())
+        return refuse((missed.size() == 1 ? QStringLiteral("Le repère %1 ne se lit pas nettement sur la numérisation (les %2 "
+                                                           "autres ont été trouvés) : une tache le cache, ou il est imprimé deux fois.")
+                                          : QStringLiteral("Les repères %1 ne se lisent pas nettement sur la numérisation (les %2 "
+                                                           "autres ont été trouvés) : une tache les cache, ou ils sont imprimés deux fois."))
+                          .arg(inWords(missed, QStringLiteral(" et ")))
+                          .arg(seen.size())
+                      + QStringLiteral(" Imprimez une nouvelle feuille de réglage."));
 
     // Each pass's correction, in the frame of that pass.
     const Eigen::Matrix2d inverse = bestFrame->leftCols(2).inverse();
@@ -341,7 +375,7 @@ ScanReading readScan(const QImage& scan, QSizeF paper, const QString& printer)
         for (std::size_t k = 0; k < targets.size(); ++k) {
             if (targets[k].pass != pass)
                 continue;
-            const Eigen::Vector2d centre = best[k].centre;
+            const Eigen::Vector2d centre = best->found[k].centre;
             const Eigen::Vector2d mm = inverse * (centre - bestFrame->col(2));
             const QPointF at = pass == 1 ? QPointF(mm.x(), mm.y()) : QPointF(w - mm.x(), h - mm.y());
             asked.push_back(targets[k].at);
