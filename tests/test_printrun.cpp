@@ -195,31 +195,61 @@ private slots:
         }
     }
 
-    // Texts of one page that would print on top of each other refuse the run before anything
-    // is printed, naming the two and what to change: columns, rows, a stub over a number.
+    // Texts of one page whose ink would touch refuse the run before anything is printed, naming
+    // the two, the control as the window labels it and the smallest value that clears them: at
+    // that value the run prints, a tenth below it is still refused. Rows closer than their
+    // character cells are high, their digits apart, print.
     void overlappingNumbersAreRefused()
     {
         struct Case {
             TicketModel model;
             const char* spacing;
-            const char* message;
+            const char* message; // up to the value
         };
         const Case cases[] = {
             {twoColumnsWithAStub(0, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez « Écart entre colonnes »."},
-            {twoColumnsWithAStub(5, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : augmentez « Écart entre colonnes »."},
-            {TicketModel(), "4", "Le numéro 0002 recouvrirait 0001 : augmentez l'écart entre deux numéros."},
+            {twoColumnsWithAStub(5, -30, 0), "90", "Le numéro 0004 (colonne 2) recouvrirait 0001 : portez « Écart entre colonnes » à "},
+            {TicketModel(), "2.5", "Le numéro 0002 recouvrirait 0001 : portez « E » à "},
             {twoColumnsWithAStub(80, 82, 0), "90", "La souche 1 du numéro 0001 recouvrirait le numéro 0004 : changez son "
                                                       "décalage, sa taille ou sa rotation."},
         };
-        for (const Case& c : cases) {
+        const auto attempt = [](const TicketModel& model, const QString& spacing) {
             WindowFixture f;
             Numero& w = f.start();
             layOutExample(w, "1", "6", "1");
-            w.Lbl_E->setCaption(c.spacing);
-            w.setTicketModel(c.model);
+            w.Lbl_E->setCaption(spacing);
+            w.setTicketModel(model);
             w.cmd_print_Click();
-            QCOMPARE(f.dialogs.messages, QStringList(QString::fromUtf8(c.message)));
-            QVERIFY(f.printer.documents.empty() && f.journalLines().isEmpty());
+            const bool printed = !f.printer.documents.empty();
+            return std::pair(printed, f.dialogs.messages.value(0));
+        };
+        for (const Case& c : cases) {
+            const auto [printed, message] = attempt(c.model, c.spacing);
+            QVERIFY2(!printed && message.startsWith(QString::fromUtf8(c.message)), qPrintable(message));
+            const QString value = message.section(QStringLiteral(" à "), -1).section(QStringLiteral(" mm au moins."), 0, 0);
+            if (value == message)
+                continue;
+            const double smallest = QLocale(QLocale::French).toDouble(value);
+            QVERIFY2(smallest > 0, qPrintable(message));
+            for (const double tried : {smallest, smallest - 0.1}) {
+                TicketModel model = c.model;
+                QString spacing = c.spacing;
+                if (model.columns > 1)
+                    model.pitch = tried;
+                else
+                    spacing = QString::number(tried);
+                QCOMPARE(attempt(model, spacing).first, tried == smallest);
+            }
+        }
+        // 4 mm apart at 10 and 12 points: the cells touch, the digits do not.
+        for (const char* size : {"10", "12"}) {
+            WindowFixture f;
+            Numero& w = f.start();
+            layOutExample(w, "1", "6", "1");
+            w.Lbl_E->setCaption("4");
+            w.Lbl_Size->setCaption(size);
+            w.cmd_print_Click();
+            QVERIFY2(!f.printer.documents.empty(), qPrintable(f.dialogs.messages.join(u'\n')));
         }
     }
 
