@@ -61,6 +61,8 @@ public:
     virtual const QPaintDevice* metrics() const { return nullptr; }
     // The character cell of a text in that font, in millimetres.
     virtual QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const = 0;
+    // Where that text's ink lies within its cell, in millimetres from the cell's top-left corner.
+    virtual QRectF inkBox(const QString& text, const QString& fontName, double points, bool bold) const = 0;
 
     virtual void setOrientation(Orientation orientation) = 0;
     virtual void setUnit(Unit unit) = 0;

@@ -79,7 +79,7 @@ QRectF QtPrinter::sheet() const
     return QRectF(-margins.left(), -margins.top(), paper.width(), paper.height());
 }
 
-QSizeF QtPrinter::cellSize(const QString& text, const QString& fontName, double points, bool bold) const
+QFont QtPrinter::fontFor(const QString& fontName, double points, bool bold) const
 {
     QFont font = m_font;
     if (!fontName.isEmpty())
@@ -87,9 +87,23 @@ QSizeF QtPrinter::cellSize(const QString& text, const QString& fontName, double 
     if (points > 0)
         font.setPointSizeF(points);
     font.setBold(bold);
-    const QFontMetricsF metrics(font, &m_printer);
+    return font;
+}
+
+QSizeF QtPrinter::cellSize(const QString& text, const QString& fontName, double points, bool bold) const
+{
+    const QFontMetricsF metrics(fontFor(fontName, points, bold), &m_printer);
     const double dotsPerMillimetre = m_printer.resolution() / 25.4;
     return QSizeF(metrics.horizontalAdvance(text) / dotsPerMillimetre, metrics.height() / dotsPerMillimetre);
+}
+
+QRectF QtPrinter::inkBox(const QString& text, const QString& fontName, double points, bool bold) const
+{
+    const QFontMetricsF metrics(fontFor(fontName, points, bold), &m_printer);
+    const double dotsPerMillimetre = m_printer.resolution() / 25.4;
+    // From the baseline, as the font gives it, to the cell's top.
+    const QRectF ink = metrics.tightBoundingRect(text).translated(0, metrics.ascent());
+    return QRectF(ink.topLeft() / dotsPerMillimetre, ink.size() / dotsPerMillimetre);
 }
 
 bool QtPrinter::hasPrinter() const

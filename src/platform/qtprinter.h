@@ -29,6 +29,7 @@ public:
     QRectF printable() const override;
     const QPaintDevice* metrics() const override { return &m_printer; }
     QSizeF cellSize(const QString& text, const QString& fontName, double points, bool bold) const override;
+    QRectF inkBox(const QString& text, const QString& fontName, double points, bool bold) const override;
     void setOrientation(Orientation orientation) override;
     void setUnit(Unit unit) override;
     void setFontName(const QString& name) override;
@@ -60,6 +61,7 @@ public:
     QString documentsFolder() const;
 
 private:
+    QFont fontFor(const QString& fontName, double points, bool bold) const;
     // Opens the document and the pending pages, and brings the painter up to date.
     void prepareDrawing();
     void openDocument();

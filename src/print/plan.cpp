@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "platform/printer.h"
+#include "print/overlap.h"
 #include "print/ticketlayout.h"
 
 #include <QLocale>
@@ -9,8 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
-#include <tuple>
 
 namespace calvorigne {
 
@@ -167,60 +166,6 @@ QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer, const QR
     return {};
 }
 
-// How a placed text is named in a refusal.
-QString named(const PlacedNumber& number)
-{
-    return number.copy > 0 ? QStringLiteral("la souche %1 du numéro %2").arg(number.copy).arg(text(number.value))
-                           : QStringLiteral("le numéro %1").arg(text(number.value));
-}
-
-// Why two texts of one page would print on top of each other, naming the first such pair in
-// printing order and what to change; empty when none would. Pages that hold as many texts of
-// the same lengths stand alike, so each kind of page is looked at once.
-QString overlapping(const PrintPlan& plan, const Printer& printer)
-{
-    Cells cell{plan, printer, {}};
-    std::set<std::tuple<std::size_t, qsizetype, qsizetype>> seen;
-    for (const PlannedDocument& document : plan.documents)
-        for (const PlannedPage& page : document.pages) {
-            const std::vector<PlacedNumber>& on = page.numbers;
-            if (on.size() < 2 || !seen.insert({on.size(), on.front().length, on.back().length}).second)
-                continue;
-            std::vector<QRectF> boxes;
-            std::vector<std::size_t> byTop(on.size());
-            for (std::size_t k = 0; k < on.size(); ++k) {
-                boxes.push_back(plan.box(on[k], cell(on[k])));
-                byTop[k] = k;
-            }
-            std::sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return boxes[a].top() < boxes[b].top(); });
-            // The pair whose later text comes first in printing order.
-            std::pair<std::size_t, std::size_t> found{on.size(), 0};
-            for (std::size_t a = 0; a < byTop.size(); ++a)
-                for (std::size_t b = a + 1; b < byTop.size() && boxes[byTop[b]].top() < boxes[byTop[a]].bottom(); ++b)
-                    if (boxes[byTop[a]].intersects(boxes[byTop[b]]))
-                        found = std::min(found, std::pair(std::max(byTop[a], byTop[b]), std::min(byTop[a], byTop[b])));
-            if (found.first == on.size())
-                continue;
-            const PlacedNumber &later = on[found.first], &earlier = on[found.second];
-            if (later.copy > 0 || earlier.copy > 0) {
-                const PlacedNumber& stub = later.copy > 0 ? later : earlier;
-                const PlacedNumber& other = later.copy > 0 ? earlier : later;
-                return QStringLiteral("La souche %1 du numéro %2 recouvrirait %3 : changez son décalage, sa taille ou sa "
-                                      "rotation.")
-                    .arg(stub.copy)
-                    .arg(text(stub.value), named(other));
-            }
-            if (later.column != earlier.column)
-                return QStringLiteral("Le numéro %1 (colonne %2) recouvrirait %3 : augmentez « Écart entre colonnes ».")
-                    .arg(text(later.value))
-                    .arg(later.column)
-                    .arg(text(earlier.value));
-            return QStringLiteral("Le numéro %1 recouvrirait %2 : augmentez l'écart entre deux numéros.")
-                .arg(text(later.value), text(earlier.value));
-        }
-    return {};
-}
-
 } // namespace
 
 double proposedPitch(const PrintPlan& plan, const Printer& printer, int columns)
@@ -342,6 +287,7 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer, const Prin
     plan.folios = read(Field::Folios);
     plan.booklets = read(Field::Booklets);
     const double spacing = read(Field::E);
+    plan.spacing = spacing;
     plan.first = read(Field::First);
     const double top = read(Field::Top);
     const double bottom = read(Field::Bottom);
@@ -382,8 +328,10 @@ PrintPlan planRun(const TicketLayout& layout, const Printer& printer, const Prin
     planGatherings(plan, left, firstTop, spacing);
     if (plan.refusal.isEmpty() && !plan.model.isDefault())
         plan.refusal = modelOffTheSheet(plan, printer, sheet);
-    if (plan.refusal.isEmpty())
-        plan.refusal = overlapping(plan, printer);
+    if (plan.refusal.isEmpty()) {
+        plan.refusal = overlapRefusal(plan, printer);
+        plan.overlapping = !plan.refusal.isEmpty();
+    }
     return plan;
 }
 
@@ -448,28 +396,18 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
 {
     const QRectF sheet = printer.sheet();
     const QRectF printable = printer.printable();
-    int off = 0, unprintable = 0, overlapping = 0, load = 0;
+    int off = 0, unprintable = 0, load = 0;
     Cells cell{plan, printer, {}};
     for (const PlannedDocument& document : plan.documents) {
         load = std::max(load, document.sheets());
-        for (const PlannedPage& page : document.pages) {
-            QRectF above; // the number of the row above, in the same column
-            bool aboveCounted = false;
+        for (const PlannedPage& page : document.pages)
             for (const PlacedNumber& number : page.numbers) {
                 const QRectF box = plan.box(number, cell(number));
                 if (!sheet.contains(box))
                     ++off;
                 else if (!printable.contains(box))
                     ++unprintable;
-                if (number.copy > 0)
-                    continue;
-                // Rows closer than the digits are high print on top of each other.
-                const bool overlaps = !above.isNull() && box.left() == above.left() && box.intersects(above);
-                overlapping += overlaps ? (aboveCounted ? 1 : 2) : 0;
-                aboveCounted = overlaps;
-                above = box;
             }
-        }
     }
     const QLocale french(QLocale::French);
     QStringList warnings;
@@ -482,9 +420,6 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
                          ? QStringLiteral("1 numéro tombe dans la marge que l'imprimante ne peut pas imprimer.")
                          : QStringLiteral("%1 numéros tombent dans la marge que l'imprimante ne peut pas imprimer.")
                                .arg(french.toString(unprintable)));
-    if (overlapping > 0)
-        warnings << QStringLiteral("%1 numéros se chevauchent : l'écart entre deux numéros est plus petit que leur hauteur.")
-                        .arg(french.toString(overlapping));
     if (load > 1000 && plan.refusal.isEmpty())
         warnings << QStringLiteral("Ce tirage demande %1 : plus de 1 000.").arg(sheets(load));
     return warnings;

@@ -72,7 +72,10 @@ struct PlannedDocument {
 
 struct PrintPlan {
     QString refusal; // why the run is refused before anything is printed; empty when it is not
+    // The refusal is of texts printed on top of each other: the pages are whole, to be shown.
+    bool overlapping = false;
     double first = 0, last = 0, booklets = 0, folios = 0, rows = 0;
+    double spacing = 0; // mm between two rows
     QString fontName;
     double size = 0;
     bool bold = false;

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "platform/numberpainter.h"
 #include "platform/printer.h"
+#include "print/overlap.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -44,7 +45,8 @@ void PageView::setPlan(const PrintPlan* plan)
     m_plan = plan;
     m_pages.clear();
     // Only the pages that take a sheet: a short last gathering leaves no blank sheet.
-    if (plan && plan->refusal.isEmpty()) {
+    // Texts on top of each other are shown where they clash; any other refusal leaves no page.
+    if (plan && (plan->refusal.isEmpty() || plan->overlapping)) {
         for (int d = 0; d < int(plan->documents.size()); ++d) {
             const PlannedDocument& document = plan->documents[std::size_t(d)];
             const int sheets = document.sheets();
@@ -285,6 +287,15 @@ void PageView::drawSheet(QPainter& painter, const Sheet& sheet, QPointF corner)
         numbers.draw(painter, m_plan->text(number), QPointF(number.left, number.top), m_plan->sizeOf(number),
                      m_plan->rotationOf(number));
     painter.restore();
+    if (m_plan->overlapping) {
+        painter.save();
+        painter.setClipRect(onScreen);
+        painter.setPen(QPen(Qt::red, 2));
+        painter.setBrush(Qt::NoBrush);
+        for (const QRectF& ink : overlappingOn(*m_plan, planned, m_printer))
+            painter.drawRect(QRectF(origin + ink.topLeft() * s, ink.size() * s).adjusted(-1, -1, 1, 1));
+        painter.restore();
+    }
 }
 
 } // namespace calvorigne

@@ -119,7 +119,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     connect(background, &QPushButton::clicked, this, &PreviewWindow::chooseBackground);
     connect(sheetsField, &QLineEdit::textEdited, this, &PreviewWindow::selectTyped);
     connect(passBox, &QSpinBox::valueChanged, this, &PreviewWindow::selectTyped);
-    connect(view, &PageView::selectionChanged, this, [this] { printSelection->setEnabled(!view->selected().empty()); });
+    connect(view, &PageView::selectionChanged, this, [this] { printSelection->setEnabled(!view->selected().empty() && m_plan.refusal.isEmpty()); });
     connect(printSelection, &QPushButton::clicked, this,
             [this] { m_window.reprint(view->selection(), false, m_recorded ? &*m_recorded : nullptr); });
     connect(runChoice, &QComboBox::currentIndexChanged, this, &PreviewWindow::chooseRun);
@@ -258,11 +258,12 @@ void PreviewWindow::refresh()
     // An open list of booklets follows the run shown.
     if (m_bookletList)
         m_bookletList->setList(bookletList(m_plan));
-    passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() ? m_plan.passes() : 0));
+    passBox->setRange(1, std::max(1, m_plan.refusal.isEmpty() || m_plan.overlapping ? m_plan.passes() : 0));
     // Another run, other sheets: a selection does not outlive the plan it was made on.
     view->select({});
-    trialSheet->setEnabled(view->pageCount() > 0);
-    booklets->setEnabled(view->pageCount() > 0);
+    // Pages shown for their clashes are not to be printed.
+    trialSheet->setEnabled(view->pageCount() > 0 && m_plan.refusal.isEmpty());
+    booklets->setEnabled(view->pageCount() > 0 && m_plan.refusal.isEmpty());
 }
 
 void PreviewWindow::showSheetCount(int page)
