@@ -55,7 +55,11 @@ private slots:
         QCOMPARE(PrinterCorrection::fromKey(truth.key())->key(), truth.key());
         for (const char* nonsense : {"", "1 2 3", "a b c d e", "0 0 1.2 1 0", "30 0 1 1 0", "0 0 1 1 nan"})
             QVERIFY2(!PrinterCorrection::fromKey(nonsense), qPrintable(nonsense));
-        QCOMPARE(truth.words(), QString("+2,3 / \u22121,8 mm, 100,6 / 99,4 %, +0,70°"));
+        QCOMPARE(truth.words(), QString("décalage +2,3\u00a0mm vers la droite, \u22121,8\u00a0mm vers le bas, échelle 100,6\u00a0% "
+                                        "en largeur, 99,4\u00a0% en hauteur, rotation +0,70°"));
+        // What rounds to nothing carries no sign.
+        QCOMPARE(PrinterCorrection({-0.04, 0.03, 1, 1, -0.004}).words(),
+                 QString("décalage 0,0\u00a0mm vers la droite, 0,0\u00a0mm vers le bas, échelle 100,0\u00a0%"));
     }
 
     void aRulerGivesTheCorrectionWithinWhatARulerHolds()
@@ -108,8 +112,9 @@ private slots:
         QVERIFY(storeCorrection(settings, "Test", 1, first) && storeCorrection(settings, "Test", 2, second));
         QVERIFY(!storedCorrections(settings, "Autre").any());
         const PrinterCorrections stored = storedCorrections(settings, "Test");
-        QCOMPARE(stored.words(), QString("passage 1 +0,4 / \u22120,2 mm, 100,3 % ; passage 2 \u22121,5 / +2,5 mm, 99,5 / 99,8 %, "
-                                         "\u22120,40°"));
+        QCOMPARE(stored.words(), QString("passage 1 : décalage +0,4\u00a0mm vers la droite, \u22120,2\u00a0mm vers le bas, "
+                                         "échelle 100,3\u00a0% ; passage 2 : décalage \u22121,5\u00a0mm vers la droite, +2,5\u00a0mm "
+                                         "vers le bas, échelle 99,5\u00a0% en largeur, 99,8\u00a0% en hauteur, rotation \u22120,40°"));
 
         RecordingPrinter printer;
         ScriptedDialogs dialogs;

@@ -8,6 +8,7 @@
 #include "ui/preview/previewwindow.h"
 #include "ui/preview/ticketpanel.h"
 #include "correction/store.h"
+#include "platform/printerprofile.h"
 #include "scans.h"
 #include "window_fixture.h"
 
@@ -482,9 +483,13 @@ private slots:
         QVERIFY(!dialog.forget[0]->isEnabled());
         dialog.distances[0][3]->setText(typed[3]);
         QTest::mouseClick(dialog.save[0], Qt::LeftButton);
-        QCOMPARE(dialog.stored->text(), QString("Réglage de l'imprimante Test : passage 1 +1,5 / +1,0 mm, 100,0 %"));
+        const QString kept = "passage 1 : décalage +1,5\u00a0mm vers la droite, +1,0\u00a0mm vers le bas, échelle 100,0\u00a0%";
+        QCOMPARE(dialog.stored->text(), "Réglage retenu pour l'imprimante « Test » :\n" + kept + " ;\npassage 2 : aucun réglage, "
+                                        "imprimé tel quel.");
+        // Reopened, the dialog shows what it keeps.
+        QCOMPARE(CalibrationDialog(w).stored->text(), dialog.stored->text());
         preview.refresh();
-        QVERIFY(preview.printerLine->text().endsWith("Réglage de l'imprimante Test : passage 1 +1,5 / +1,0 mm, 100,0 %"));
+        QVERIFY(preview.printerLine->text().endsWith("Les numéros sont déplacés pour compenser l'imprimante « Test » (" + kept + ")."));
 
         f.printer.documents.clear();
         w.cmd_print_Click();
@@ -492,7 +497,7 @@ private slots:
         const Printed& first = f.printer.documents[0][0][0];
         QCOMPARE(first.correction.map(QPointF(first.left, first.top)), QPointF(first.left - 1.5, first.top - 1));
         QVERIFY(f.printer.documents[1][0][0].correction.isIdentity());
-        QVERIFY(f.journalLines().last().join(';').contains("réglage passage 1 +1,5 / +1,0 mm, 100,0 %"));
+        QVERIFY(f.journalLines().last().join(';').contains("réglage " + kept));
     }
     // A scan of the printed sheet instead of a ruler: read, shown over the scan, kept by a
     // click; a picture that is no calibration sheet keeps nothing and says why.
@@ -507,7 +512,12 @@ private slots:
         dialog.readScanFile(scan);
         QVERIFY2(dialog.keepScan->isEnabled(), qPrintable(dialog.scanWords->text()));
         QVERIFY(dialog.scanView->pixmap().width() > 0);
-        QVERIFY(dialog.scanWords->text().startsWith("Lu sur la numérisation : passage 1 +1,6 / \u22120,9 mm"));
+        QVERIFY2(dialog.scanWords->text().startsWith("Les 10 repères ont été trouvés (écart 0,0")
+                     && dialog.scanWords->text().contains("\u00a0mm au plus).\nLu sur la numérisation :\npassage 1 : décalage "
+                                                          "+1,6\u00a0mm vers la droite, \u22120,9\u00a0mm vers le bas"),
+                 qPrintable(dialog.scanWords->text()));
+        // The folder of that scan is where the next one is looked for.
+        QCOMPARE(readPrinterKey(f.settingsPath, "Test", "DossierNumerisation"), f.dir.path());
         QTest::mouseClick(dialog.keepScan, Qt::LeftButton);
         const PrinterCorrections kept = storedCorrections(f.settingsPath, "Test");
         for (int pass = 0; pass < 2; ++pass)
