@@ -13,9 +13,12 @@ namespace {
 constexpr double radians = std::numbers::pi / 180;
 
 // With its sign, a true minus.
+// « +1,5 », « −0,4 », and « 0,0 » for what rounds to nothing, never « −0,0 ».
 QString withSign(double value, int decimals)
 {
     const QString text = QLocale(QLocale::French).toString(std::abs(value), 'f', decimals);
+    if (std::round(std::abs(value) * std::pow(10, decimals)) == 0)
+        return text;
     return (value < 0 ? QStringLiteral("\u2212") : QStringLiteral("+")) + text;
 }
 
@@ -37,10 +40,12 @@ QString PrinterCorrection::words() const
 {
     const QLocale french(QLocale::French);
     const QString across = french.toString(sx * 100, 'f', 1), down = french.toString(sy * 100, 'f', 1);
-    QString text = QStringLiteral("%1 / %2 mm, %3 %")
-                       .arg(withSign(dx, 1), withSign(dy, 1), across == down ? across : across + QStringLiteral(" / ") + down);
+    QString text = QStringLiteral("décalage %1\u00a0mm vers la droite, %2\u00a0mm vers le bas, échelle %3")
+                       .arg(withSign(dx, 1), withSign(dy, 1),
+                            across == down ? across + QStringLiteral("\u00a0%")
+                                           : QStringLiteral("%1\u00a0% en largeur, %2\u00a0% en hauteur").arg(across, down));
     if (std::abs(degrees) >= 0.005)
-        text += QStringLiteral(", %1°").arg(withSign(degrees, 2));
+        text += QStringLiteral(", rotation %1°").arg(withSign(degrees, 2));
     return text;
 }
 
@@ -86,7 +91,7 @@ QString PrinterCorrections::words() const
     QStringList said;
     for (int k = 0; k < 2; ++k)
         if (pass[k])
-            said << QStringLiteral("passage %1 %2").arg(k + 1).arg(pass[k]->words());
+            said << QStringLiteral("passage %1 : %2").arg(k + 1).arg(pass[k]->words());
     return said.join(QStringLiteral(" ; "));
 }
 

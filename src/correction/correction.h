@@ -30,7 +30,8 @@ struct PrinterCorrection {
     // corner stands at sheet.topLeft().
     QTransform landingIn(const QRectF& sheet) const;
     QTransform askingIn(const QRectF& sheet) const { return landingIn(sheet).inverted(); }
-    // « +0,4 / −0,2 mm, 100,3 % », with the turn when there is one.
+    // « décalage +0,4 mm vers la droite, −0,2 mm vers le bas, échelle 100,3 % », with the turn
+    // when there is one.
     QString words() const;
     // The settings file's form, and back; nothing for a text that makes no sense.
     QString key() const;
@@ -43,7 +44,7 @@ struct PrinterCorrections {
 
     const PrinterCorrection* forPass(int pass) const;
     bool any() const { return pass[0] || pass[1]; }
-    // « passage 1 +0,4 / −0,2 mm, 100,3 % ; passage 2 … »
+    // « passage 1 : décalage … ; passage 2 : … »
     QString words() const;
 };
 

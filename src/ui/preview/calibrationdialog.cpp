@@ -5,21 +5,36 @@
 #include "correction/store.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
+#include "platform/printerprofile.h"
 #include "ui/window/numero.h"
 
 #include "ui/preview/sheetpicture.h"
 
 #include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPainter>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QThread>
+#include <memory>
 
 namespace calvorigne {
+
+namespace {
+
+// In the printer's section: its scans are of its own sheets.
+const char* const scanFolderKey = "DossierNumerisation";
+
+} // namespace
 
 CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(parent), m_window(window)
 {
@@ -92,7 +107,14 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
     layout->addLayout(scanRow);
     connect(printSheet, &QPushButton::clicked, this, [this] { m_window.calibrationSheet(); });
     connect(openScan, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("La feuille de réglage numérisée"), QString(),
+        // Where the scanner left the last one, else where scanners leave pictures.
+        const QString printer = m_window.printer().name();
+        QString folder = readPrinterKey(m_window.settingsPath(), printer, scanFolderKey);
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!QFileInfo(folder).isDir())
+            folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("La feuille de réglage numérisée"), folder,
                                                           QStringLiteral("Images (*.png *.jpg *.jpeg *.tif *.tiff *.bmp)"));
         if (!path.isEmpty())
             readScanFile(path);
@@ -105,6 +127,10 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
         keepScan->setEnabled(false);
         showStored();
     });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     showStored();
 }
 
@@ -133,9 +159,33 @@ bool CalibrationDialog::store(int pass, const std::optional<PrinterCorrection>& 
 
 void CalibrationDialog::readScanFile(const QString& path)
 {
-    QString why;
-    const QImage scan = sheetPicture(path, &why);
-    m_scan = scan.isNull() ? ScanReading{{}, {}, why + u'.'} : readScan(scan, m_window.printer().sheet().size(), m_window.printer().name());
+    // A 1,200 dpi scan takes seconds to load and read: the window keeps drawing meanwhile.
+    const QSizeF paper = m_window.printer().sheet().size();
+    const QString printer = m_window.printer().name();
+    QString failure; // the folder is a convenience: not worth a word when it cannot be kept
+    writePrinterKeys(m_window.settingsPath(), printer, {{scanFolderKey, QFileInfo(path).absolutePath()}}, &failure);
+    QImage scan;
+    ScanReading reading;
+    std::unique_ptr<QThread> reader(QThread::create([&scan, &reading, path, paper, printer] {
+        QString why;
+        scan = sheetPicture(path, &why);
+        reading = scan.isNull() ? ScanReading{{}, {}, why + u'.'} : readScan(scan, paper, printer);
+    }));
+    QEventLoop waiting;
+    connect(reader.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    const QPointer<CalibrationDialog> self(this);
+    setEnabled(false);
+    scanView->clear();
+    scanWords->setText(QStringLiteral("Lecture de la numérisation…"));
+    m_window.dialogs().setBusy(true);
+    reader->start();
+    waiting.exec();
+    reader->wait();
+    m_window.dialogs().setBusy(false);
+    if (!self)
+        return;
+    setEnabled(true);
+    m_scan = reading;
     showScan(scan, m_scan);
     if (!m_scan.refusal.isEmpty())
         m_window.dialogs().message(QStringLiteral("Rien n'a été retenu de cette numérisation : %1").arg(m_scan.refusal));
@@ -155,29 +205,35 @@ void CalibrationDialog::showScan(const QImage& scan, const ScanReading& reading)
                       .convertToFormat(QImage::Format_RGB32);
     QPainter painter(&view);
     painter.setRenderHint(QPainter::Antialiasing);
-    QStringList words;
-    const QLocale french(QLocale::French);
+    double worst = 0;
     for (const FoundTarget& target : reading.targets) {
         const QPointF at = target.inScan * shrink;
         painter.setPen(QPen(target.pass == 1 ? QColor(30, 70, 200) : QColor(210, 40, 40), 1.5));
         painter.drawEllipse(at, 6, 6);
         painter.drawLine(at, at + target.residual * 200 * shrink * scan.width() / m_window.printer().sheet().width());
-        words << QStringLiteral("%1 : %2 mm").arg(target.label, french.toString(std::hypot(target.residual.x(), target.residual.y()), 'f', 2));
+        worst = std::max(worst, std::hypot(target.residual.x(), target.residual.y()));
     }
     painter.end();
     scanView->setPixmap(QPixmap::fromImage(view));
-    PrinterCorrections read;
-    read.pass[0] = reading.pass[0];
-    read.pass[1] = reading.pass[1];
-    scanWords->setText(QStringLiteral("Lu sur la numérisation : %1.\nÉcart de chaque repère au réglage trouvé : %2.")
-                           .arg(read.words(), words.join(QStringLiteral(", "))));
+    QStringList passes;
+    for (int pass = 0; pass < 2; ++pass)
+        passes << QStringLiteral("passage %1 : %2").arg(pass + 1).arg(reading.pass[pass]->words());
+    scanWords->setText(QStringLiteral("Les %1 repères ont été trouvés (écart %2\u00a0mm au plus).\nLu sur la numérisation :\n%3.")
+                           .arg(reading.targets.size())
+                           .arg(QLocale(QLocale::French).toString(worst, 'f', 2), passes.join(QStringLiteral(" ;\n"))));
 }
 
 void CalibrationDialog::showStored()
 {
     const PrinterCorrections corrections = storedCorrections(m_window.settingsPath(), m_window.printer().name());
-    stored->setText(corrections.any() ? QStringLiteral("Réglage de l'imprimante %1 : %2").arg(m_window.printer().name(), corrections.words())
-                                      : QStringLiteral("Aucun réglage pour l'imprimante « %1 » : elle imprime sans correction.")
+    QStringList kept;
+    for (int pass = 0; pass < 2; ++pass)
+        kept << QStringLiteral("passage %1 : %2")
+                    .arg(pass + 1)
+                    .arg(corrections.pass[pass] ? corrections.pass[pass]->words() : QStringLiteral("aucun réglage, imprimé tel quel"));
+    stored->setText(corrections.any() ? QStringLiteral("Réglage retenu pour l'imprimante « %1 » :\n%2.")
+                                            .arg(m_window.printer().name(), kept.join(QStringLiteral(" ;\n")))
+                                      : QStringLiteral("Aucun réglage retenu pour l'imprimante « %1 » : elle imprime sans correction.")
                                             .arg(m_window.printer().name()));
     for (int pass = 0; pass < 2; ++pass)
         forget[pass]->setEnabled(corrections.pass[pass].has_value());

@@ -253,7 +253,8 @@ void PreviewWindow::refresh()
     // The pages show where the numbers land; the printer is asked for them elsewhere.
     if (corrections.any())
         printerLine->setText(printerLine->text()
-                             + QStringLiteral("\nRéglage de l'imprimante %1 : %2").arg(printer.name(), corrections.words()));
+                             + QStringLiteral("\nLes numéros sont déplacés pour compenser l'imprimante « %1 » (%2).")
+                                   .arg(printer.name(), corrections.words()));
     showSheetCount(view->currentPage());
     // An open list of booklets follows the run shown.
     if (m_bookletList)
