@@ -47,6 +47,7 @@ public:
     void message(const QString&) override {}
     bool question(const QString&) override { return true; }
     int choice(const QString&, const QStringList&, int safe, int) override { return safe; }
+    int illustrated(const QString&, const QImage&, const QStringList&, int safe) override { return safe; }
     std::optional<int> pictureChoice(const QString&, const std::vector<Picture>&) override { return std::nullopt; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
     bool wait(const QString&) override { return true; }

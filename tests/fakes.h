@@ -188,6 +188,16 @@ public:
         message(text);
         return next(choices, safe);
     }
+    int illustrations = 0; // messages shown with a picture
+    int illustrated(const QString& text, const QImage& picture, const QStringList& buttons, int safe) override
+    {
+        illustrations += !picture.isNull();
+        if (buttons.isEmpty()) {
+            message(text);
+            return 0;
+        }
+        return choice(text, buttons, safe, 0);
+    }
     std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) override
     {
         pictureQuestions << question;

@@ -772,9 +772,13 @@ private slots:
         const PaperPath path{Motion::HalfTurn, true, Face::Up};
         QVERIFY(storePath(w.settingsPath(), printer.name(), path));
         const qsizetype jobsBefore = jobsEver(printer.name()).size();
+        dialogs.choices.push_back(0); // « Imprimer », once told how to load the sheets
         w.cmd_print_Click();
-        QCOMPARE(dialogs.messages, QStringList({"Changez le papier de sens pour imprimer la suite.\n" + movementWords(path.movement),
-                                                "Fin du tirage."}));
+        QVERIFY2(dialogs.messages.value(0).startsWith("Chargez ") && dialogs.messages.value(0).contains("face à imprimer vers le haut"),
+                 qPrintable(dialogs.messages.value(0)));
+        QCOMPARE(dialogs.messages.mid(1), QStringList({"Changez le papier de sens pour imprimer la suite.\nPour l'imprimante « "
+                                                           + printer.name() + " » : " + movementWords(path.movement),
+                                                       "Fin du tirage."}));
         const QStringList produced = awaitPdfs(since, 2);
         QCOMPARE(produced.size(), 2);
         QCOMPARE(jobsEver(printer.name()).size(), jobsBefore + 2);

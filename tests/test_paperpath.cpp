@@ -180,10 +180,15 @@ class TestPaperPath : public QObject {
         QVERIFY(path);
         run.setPaperPath(path);
         const PrintPlan plan = planRun(l, printer);
-        // Loaded as the preview says: the ticket face up or down, the tickets' top first.
-        const int up = loadWords(1, path->face).contains(QStringLiteral("vers le haut")) ? 0 : 1;
+        // Loaded as the loading box says before a run (the preview, before a reprint): the
+        // ticket face up or down, the tickets' top first.
+        dialogs.choices.push_back(0);
+        const bool ownRun = reprint.empty();
+        int up = loadWords(1, path->face).contains(QStringLiteral("vers le haut")) ? 0 : 1;
         std::vector<Sheet> out;
         dialogs.whileMessageShown = [&] {
+            if (ownRun && printer.documents.empty() && dialogs.messages.size() == 1)
+                up = dialogs.messages.back().contains(QStringLiteral("vers le haut")) ? 0 : 1;
             if (printer.documents.size() == 1 && out.empty()) {
                 std::vector<Sheet> stack = tray(int(printer.documents[0].size()), up);
                 out = m.feed(stack, 1, pagesOf(printer.documents[0], plan, 1));
@@ -313,12 +318,23 @@ private slots:
         PrintRun run(l, printer, dialogs, &journal);
         const PaperPath path{Motion::BookFlip, false, Face::Down};
         run.setPaperPath(path);
+        // The loading box first: « Annuler », its safe answer, prints nothing.
+        run.run();
+        QCOMPARE(dialogs.messages, QStringList("Chargez 2 feuilles, face à imprimer vers le bas, le haut des billets vers l'imprimante."));
+        QCOMPARE(dialogs.buttonsShown, QStringList({"Imprimer", "Annuler"}));
+        QVERIFY(printer.documents.empty() && !QFile::exists(journal.path()) && !dialogs.busy);
+        dialogs.messages.clear();
+        dialogs.choices.push_back(0);
         run.run();
         QFile file(journal.path());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString lines = QString::fromUtf8(file.readAll());
         QVERIFY2(lines.contains(";Test (" + pathWords(path) + ");"), qPrintable(lines));
-        QVERIFY(dialogs.messages.first().startsWith("Changez le papier de sens pour imprimer la suite.\n" + movementWords(path.movement)));
+        // The designed line, then what it means for this printer, with pictures.
+        QCOMPARE(dialogs.messages.value(1), "Changez le papier de sens pour imprimer la suite.\nPour l'imprimante « Test » : "
+                                                + movementWords(path.movement));
+        QVERIFY(movementWords(path.movement).startsWith("reprenez la pile"));
+        QCOMPARE(dialogs.illustrations, 3);
     }
 
 private:
