@@ -25,19 +25,24 @@ QString movementWords(Motion movement)
 {
     switch (movement) {
     case Motion::None:
-        return QStringLiteral("Reprenez la pile telle qu'elle est sortie et remettez-la dans le bac sans la tourner ni la "
+        return QStringLiteral("reprenez la pile telle qu'elle est sortie et remettez-la dans le bac sans la tourner ni la "
                               "retourner.");
     case Motion::HalfTurn:
-        return QStringLiteral("Reprenez la pile telle qu'elle est sortie, sans la retourner, et faites-lui faire un "
+        return QStringLiteral("reprenez la pile telle qu'elle est sortie, sans la retourner, et faites-lui faire un "
                               "demi-tour à plat avant de la remettre dans le bac.");
     case Motion::BookFlip:
-        return QStringLiteral("Reprenez la pile telle qu'elle est sortie et retournez-la comme la page d'un livre, par un "
+        return QStringLiteral("reprenez la pile telle qu'elle est sortie et retournez-la comme la page d'un livre, par un "
                               "bord de côté, avant de la remettre dans le bac.");
     case Motion::PadFlip:
-        return QStringLiteral("Reprenez la pile telle qu'elle est sortie et retournez-la comme la page d'un bloc-notes, par "
+        return QStringLiteral("reprenez la pile telle qu'elle est sortie et retournez-la comme la page d'un bloc-notes, par "
                               "le bord tourné vers l'imprimante, avant de la remettre dans le bac.");
     }
     return {};
+}
+
+QString turnWords(const QString& printer, Motion movement)
+{
+    return QStringLiteral("Pour l'imprimante « %1 » : %2").arg(printer, movementWords(movement));
 }
 
 QString loadWords(int sheets, Face face)

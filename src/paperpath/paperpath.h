@@ -38,8 +38,10 @@ struct PaperPath {
     bool operator==(const PaperPath&) const = default;
 };
 
-// The turn prompt's added lines: the movement in plain words.
+// The movement between the passes in plain words, to follow a colon (« reprenez la pile… »).
 QString movementWords(Motion movement);
+// The line the turn prompt adds to its designed one: what that line means for this printer.
+QString turnWords(const QString& printer, Motion movement);
 // How to load pass 1: « Chargez 20 feuilles, face à imprimer vers le bas, le haut des billets
 // vers l'imprimante »; without a count for 0.
 QString loadWords(int sheets, Face face);

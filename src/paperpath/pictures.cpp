@@ -116,4 +116,71 @@ QImage crossPicture(bool onPrinted)
     return bothFaces([&](QPainter& p, QPointF front, QPointF back) { drawCross(p, onPrinted ? front : back); });
 }
 
+QImage movementPicture(Motion movement)
+{
+    QImage image(QSize(190, 110), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The stack as it came out, its top sheet's pass 1 mark showing how it lies.
+    const QPointF before(20, 27), after(130, 27);
+    drawSheet(p, before);
+    drawMark(p, before, true, pass1, true);
+    // Then as it goes back into the tray: turned about its middle, or its back up, the mark
+    // seen through the paper.
+    const bool flipped = movement == Motion::BookFlip || movement == Motion::PadFlip;
+    const QPointF middle = after + QPointF(sheet.width() / 2, sheet.height() / 2);
+    p.save();
+    p.translate(middle);
+    if (movement == Motion::HalfTurn)
+        p.rotate(180);
+    else if (movement == Motion::BookFlip)
+        p.scale(-1, 1);
+    else if (movement == Motion::PadFlip)
+        p.scale(1, -1);
+    p.translate(-middle);
+    drawSheet(p, after, flipped);
+    if (flipped)
+        p.setOpacity(0.3);
+    drawMark(p, after, true, pass1, true);
+    p.restore();
+    // The movement between them: an arrow, curved round for a turn or a flip.
+    p.setPen(QPen(edge, 2));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath way;
+    way.moveTo(70, 55);
+    if (movement == Motion::None)
+        way.lineTo(118, 55);
+    else
+        way.cubicTo(80, movement == Motion::PadFlip ? 95 : 15, 110, movement == Motion::PadFlip ? 95 : 15, 118, 55);
+    p.drawPath(way);
+    QPainterPath head;
+    head.moveTo(124, 55);
+    head.lineTo(115, 49);
+    head.lineTo(115, 61);
+    head.closeSubpath();
+    p.setBrush(edge);
+    p.drawPath(head);
+    return image;
+}
+
+QImage loadingPicture(Face face)
+{
+    QImage image = blank();
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The printer above, the tray's sheets below with their top towards it.
+    p.setPen(QPen(edge, 1.2));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRoundedRect(QRectF(35, 4, 80, 18), 4, 4);
+    const QPointF at(55, 46);
+    for (int k = 2; k >= 1; --k)
+        drawSheet(p, at + QPointF(3 * k, 3 * k), face == Face::Down);
+    drawSheet(p, at, face == Face::Down);
+    if (face == Face::Down)
+        p.setOpacity(0.3);
+    drawMark(p, at, true, pass1, true);
+    return image;
+}
+
 } // namespace calvorigne

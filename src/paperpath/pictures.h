@@ -17,5 +17,10 @@ QImage landingPicture(Landing landing);
 QImage pairingPicture(bool inOrder);
 // The pencilled cross on the printed face, or on the other one.
 QImage crossPicture(bool onPrinted);
+// The stack as it came out, then as the movement puts it back into the tray.
+QImage movementPicture(Motion movement);
+// The sheets in the tray, the face to print up or down, the top of the tickets towards the
+// printer.
+QImage loadingPicture(Face face);
 
 } // namespace calvorigne

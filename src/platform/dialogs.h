@@ -21,6 +21,8 @@ public:
     // A message with buttons of its own; the index of the one chosen. Escape or closing the
     // box gives the safe one, the choice that loses nothing.
     virtual int choice(const QString& text, const QStringList& buttons, int safe, int preferred = 0) = 0;
+    // The same with a picture beside the text; with no buttons given, the OK button only.
+    virtual int illustrated(const QString& text, const QImage& picture, const QStringList& buttons = {}, int safe = 0) = 0;
     // A question answered by clicking a picture with its caption, or « Je ne sais pas »: the
     // index of the picture, nothing for « Je ne sais pas » or a closed box.
     struct Picture {

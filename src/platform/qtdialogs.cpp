@@ -60,7 +60,19 @@ bool QtDialogs::question(const QString& text)
 
 int QtDialogs::choice(const QString& text, const QStringList& buttons, int safe, int preferred)
 {
+    return ask(text, QImage(), buttons, safe, preferred);
+}
+
+int QtDialogs::illustrated(const QString& text, const QImage& picture, const QStringList& buttons, int safe)
+{
+    return buttons.isEmpty() ? ask(text, picture, {QStringLiteral("OK")}, 0, 0) : ask(text, picture, buttons, safe, 0);
+}
+
+int QtDialogs::ask(const QString& text, const QImage& picture, const QStringList& buttons, int safe, int preferred)
+{
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    if (!picture.isNull())
+        box.setIconPixmap(QPixmap::fromImage(picture));
     QList<QAbstractButton*> added;
     for (const QString& button : buttons)
         added << box.addButton(button, QMessageBox::AcceptRole);

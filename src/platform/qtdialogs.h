@@ -19,6 +19,7 @@ public:
     void message(const QString& text) override;
     bool question(const QString& text) override;
     int choice(const QString& text, const QStringList& buttons, int safe, int preferred = 0) override;
+    int illustrated(const QString& text, const QImage& picture, const QStringList& buttons = {}, int safe = 0) override;
     std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) override;
     std::optional<QString> textInput(const QString& prompt) override;
     bool wait(const QString& text) override;
@@ -29,6 +30,8 @@ public:
     void setBusy(bool busy) override;
 
 private:
+    int ask(const QString& text, const QImage& picture, const QStringList& buttons, int safe, int preferred);
+
     QtPrinter& m_printer;
     bool m_busy = false;
     QPointer<QProgressDialog> m_wait;

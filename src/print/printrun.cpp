@@ -1,6 +1,7 @@
 #include "printrun.h"
 
 #include "core/numbers.h"
+#include "paperpath/pictures.h"
 #include "platform/dialogs.h"
 #include "platform/printer.h"
 #include "print/recordedlayout.h"
@@ -153,7 +154,7 @@ void PrintRun::run()
     if (!plan.refusal.isEmpty())
         return refuse(plan.refusal);
 
-    if (!printsNewNumbers(plan))
+    if (!printsNewNumbers(plan) || !loaded(plan))
         return;
     const QString lastBefore = m_layout.caption(Field::Last), pageBefore = m_layout.caption(Field::Page);
     write(Field::Last, plainNumber(plan.last));
@@ -225,6 +226,22 @@ bool PrintRun::printsNewNumbers(const PrintPlan& plan)
                               .arg(padNumber(next, QStringLiteral("0000"))));
     }
     return false;
+}
+
+// With the printer's paper path learned, how to load the sheets is said before anything prints.
+bool PrintRun::loaded(const PrintPlan& plan)
+{
+    if (!m_path || plan.passes() == 0)
+        return true;
+    int load = 0;
+    for (const PlannedDocument& document : plan.documents)
+        load = std::max(load, document.sheets());
+    const bool go = m_dialogs.illustrated(loadWords(load, m_path->face) + u'.', loadingPicture(m_path->face),
+                                          {QStringLiteral("Imprimer"), QStringLiteral("Annuler")}, 1)
+                    == 0;
+    if (!go)
+        m_dialogs.setBusy(false);
+    return go;
 }
 
 namespace {
@@ -399,7 +416,8 @@ QString PrintRun::afterText(const PlannedDocument& document, const PlannedDocume
                     .arg(spare > 1 ? QStringLiteral("les %1 dernières feuilles sorties, sur le dessus de la pile").arg(spare)
                                    : QStringLiteral("la dernière feuille sortie, sur le dessus de la pile"))
                     .arg(next ? next->sheets() : 0);
-    return text + u'\n' + movementWords(m_path->movement);
+    // What the designed line means for this printer, so that no one does both.
+    return text + u'\n' + turnWords(m_printer.name(), m_path->movement);
 }
 
 void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& document, const PlannedDocument* next)
@@ -457,7 +475,10 @@ void PrintRun::printDocument(const PrintPlan& plan, const PlannedDocument& docum
         m_finishedFiles = finishEntry(endOutcome());
     if (document.after == PlannedDocument::Turn && !m_note.isEmpty())
         m_note += QStringLiteral("\nNe retournez le paquet qu'une fois toutes ses feuilles sorties.");
-    m_dialogs.message(withNote(afterText(document, next)));
+    if (document.after == PlannedDocument::Turn && m_path)
+        m_dialogs.illustrated(withNote(afterText(document, next)), movementPicture(m_path->movement));
+    else
+        m_dialogs.message(withNote(afterText(document, next)));
     if (document.after == PlannedDocument::Turn && m_ownRun)
         write(Field::Page, QStringLiteral("0"));
 }

@@ -61,6 +61,7 @@ private:
     void refuse(const QString& text);
     // Asks before numbers printed by an earlier run are printed again; false to print nothing.
     bool printsNewNumbers(const PrintPlan& plan);
+    bool loaded(const PrintPlan& plan);
     bool printDocuments(const PrintPlan& plan, const std::vector<PlannedDocument>& documents, bool ownRun);
     void printDocument(const PrintPlan& plan, const PlannedDocument& document, const PlannedDocument* next);
     // Prints sheets of plain paper that hold no ticket number, journalled as that kind; true

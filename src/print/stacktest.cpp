@@ -74,7 +74,9 @@ void runStackTest(PrintRun& run, const Printer& printer, Dialogs& dialogs, const
         if (!storePath(settingsPath, name, learned, &failure))
             return dialogs.message(QStringLiteral("Le retournement de l'imprimante « %1 » n'a pas pu être retenu : %2.")
                                        .arg(name, failure));
-        const QString how = movementWords(learned.movement) + u'\n'
+        QString movement = movementWords(learned.movement);
+        movement[0] = movement[0].toUpper();
+        const QString how = movement + u'\n'
                             + (learned.lastPageFirst ? QStringLiteral("Le passage 2 s'imprimera en commençant par sa dernière page.")
                                                      : QStringLiteral("Le passage 2 s'imprimera dans l'ordre."))
                             + u'\n' + loadWords(0, learned.face)

@@ -19,6 +19,7 @@ namespace {
 constexpr int gap = 16;       // around and between the pages, pixels
 constexpr int captionHeight = 22;
 constexpr int bandHeight = 40; // the turn instruction before a pass
+constexpr int wideBandHeight = 72; // with what it means for the printer
 
 // Without a printer of its own the view measures text on a 1200 dpi device, as a PDF file does.
 const QPaintDevice& stand_inMetrics()
@@ -56,6 +57,18 @@ void PageView::setPlan(const PrintPlan* plan)
     }
     layOut();
     viewport()->update();
+}
+
+void PageView::setTurnWords(const QString& words)
+{
+    m_turnWords = words;
+    layOut();
+    viewport()->update();
+}
+
+int PageView::band() const
+{
+    return m_turnWords.isEmpty() ? bandHeight : wideBandHeight;
 }
 
 void PageView::setBackground(const QImage& picture)
@@ -100,7 +113,7 @@ int PageView::top(int page) const
     int bands = 0;
     for (int k = 1; k <= page && k < int(m_pages.size()); ++k)
         bands += m_pages[std::size_t(k)].pass != m_pages[std::size_t(k - 1)].pass;
-    return gap + page * slot + bands * bandHeight;
+    return gap + page * slot + bands * band();
 }
 
 void PageView::layOut()
@@ -240,8 +253,10 @@ void PageView::paintEvent(QPaintEvent*)
         const Sheet& sheet = m_pages[std::size_t(page)];
         if (page > 0 && sheet.pass != m_pages[std::size_t(page - 1)].pass) {
             painter.setPen(palette().color(QPalette::BrightText));
-            painter.drawText(QRect(left, y - bandHeight, viewport()->width(), bandHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                             m_plan->documents[std::size_t(m_pages[std::size_t(page - 1)].document)].afterText());
+            const QString after = m_plan->documents[std::size_t(m_pages[std::size_t(page - 1)].document)].afterText();
+            painter.drawText(QRect(left, y - band(), viewport()->width() - 2 * gap, band()),
+                             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+                             m_turnWords.isEmpty() ? after : after + u'\n' + m_turnWords);
         }
         painter.setPen(palette().color(QPalette::BrightText));
         painter.drawText(QRect(left, y, viewport()->width(), captionHeight), Qt::AlignLeft | Qt::AlignVCenter, caption(page));

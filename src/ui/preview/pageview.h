@@ -23,6 +23,8 @@ public:
 
     void setPlan(const PrintPlan* plan);
     void setBackground(const QImage& picture);
+    // What the turn between the passes means for the printer, under its designed line.
+    void setTurnWords(const QString& words);
     void setZoom(Zoom zoom);
     Zoom zoom() const { return m_zoom; }
     // Pixels a millimetre, as the zoom makes it now.
@@ -61,6 +63,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    int band() const; // the height of the band between the passes
     struct Sheet {
         int document, page, sheets, pass;
     };
@@ -72,6 +75,7 @@ private:
     const PrintPlan* m_plan = nullptr;
     std::vector<Sheet> m_pages;
     QImage m_background;
+    QString m_turnWords;
     Zoom m_zoom = Zoom::FitWidth;
     double m_custom = 1;
     std::set<int> m_selected;

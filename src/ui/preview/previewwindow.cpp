@@ -285,6 +285,7 @@ void PreviewWindow::showPaperPath(bool paper)
                        : path ? QStringLiteral("Entre les passages : %1").arg(movementWords(path->movement))
                             : QStringLiteral("Le retournement de la pile n'est pas encore connu pour cette imprimante : un essai "
                                              "de retournement sur trois feuilles de papier blanc évite de gâcher un tirage."));
+    view->setTurnWords(path ? turnWords(m_window.printer().name(), path->movement) : QString());
     for (QWidget* shown : std::initializer_list<QWidget*>{paperLine, stackTest, forgetPath, calibration})
         shown->setVisible(paper);
     forgetPath->setEnabled(path.has_value());
