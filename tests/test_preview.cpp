@@ -512,6 +512,9 @@ private slots:
         dialog.readScanFile(scan);
         QVERIFY2(dialog.keepScan->isEnabled(), qPrintable(dialog.scanWords->text()));
         QVERIFY(dialog.scanView->pixmap().width() > 0);
+        // The whole of it, the scan shown, on a laptop's 1366 × 768 screen.
+        QVERIFY2(dialog.sizeHint().height() <= 768 - 48 && dialog.sizeHint().width() <= 1366 - 16,
+                 qPrintable(QStringLiteral("%1 × %2").arg(dialog.sizeHint().width()).arg(dialog.sizeHint().height())));
         QVERIFY2(dialog.scanWords->text().startsWith("Les 10 repères ont été trouvés (écart 0,0")
                      && dialog.scanWords->text().contains("\u00a0mm au plus).\nLu sur la numérisation :\npassage 1 : décalage "
                                                           "+1,6\u00a0mm vers la droite, \u22120,9\u00a0mm vers le bas"),
