@@ -33,6 +33,7 @@ namespace {
 
 // In the printer's section: its scans are of its own sheets.
 const char* const scanFolderKey = "DossierNumerisation";
+constexpr int scanShown = 340; // pixels: the whole scan, its longer side
 
 } // namespace
 
@@ -40,7 +41,14 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
 {
     setWindowTitle(QStringLiteral("Calvorigne – réglage de l'imprimante"));
     const QString printer = window.printer().name();
-    auto* layout = new QVBoxLayout(this);
+    // The ruler on the left, the scan on the right: the dialog fits a laptop's screen.
+    auto* outer = new QVBoxLayout(this);
+    auto* columns = new QHBoxLayout;
+    outer->addLayout(columns);
+    auto* layout = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(layout, 1);
+    columns->addLayout(right);
     auto* steps = new QLabel(
         QStringLiteral("Imprimez la feuille de réglage sur une feuille de papier blanc, dans le sens d'un tirage. Mesurez "
                        "ensuite à la règle, du bord de la feuille au centre de chaque croix, les repères du passage 1 "
@@ -88,6 +96,7 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
     stored = new QLabel(this);
     stored->setWordWrap(true);
     layout->addWidget(stored);
+    layout->addStretch();
     auto* scanning = new QHBoxLayout;
     openScan = new QPushButton(QStringLiteral("Lire une numérisation…"), this);
     openScan->setToolTip(QStringLiteral("La feuille de réglage imprimée, numérisée de 150 à 1 200 points par pouce, couvercle "
@@ -96,15 +105,16 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
     keepScan->setEnabled(false);
     scanning->addWidget(openScan);
     scanning->addWidget(keepScan);
-    scanning->addStretch();
-    layout->addLayout(scanning);
+    right->addLayout(scanning);
     scanView = new QLabel(this);
+    scanView->setMinimumSize(scanShown, scanShown);
+    scanView->setAlignment(Qt::AlignCenter);
     scanWords = new QLabel(this);
     scanWords->setWordWrap(true);
-    auto* scanRow = new QHBoxLayout;
-    scanRow->addWidget(scanView);
-    scanRow->addWidget(scanWords, 1, Qt::AlignTop);
-    layout->addLayout(scanRow);
+    scanWords->setFixedWidth(scanShown + 40);
+    right->addWidget(scanView);
+    right->addWidget(scanWords);
+    right->addStretch();
     connect(printSheet, &QPushButton::clicked, this, [this] { m_window.calibrationSheet(); });
     connect(openScan, &QPushButton::clicked, this, [this] {
         // Where the scanner left the last one, else where scanners leave pictures.
@@ -129,7 +139,7 @@ CalibrationDialog::CalibrationDialog(Numero& window, QWidget* parent) : QDialog(
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
-    layout->addWidget(buttons);
+    outer->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     showStored();
 }
@@ -200,7 +210,7 @@ void CalibrationDialog::showScan(const QImage& scan, const ScanReading& reading)
         return;
     }
     // Each target where it was found, its residual drawn two hundred times larger.
-    const double shrink = 360.0 / std::max(scan.width(), scan.height());
+    const double shrink = double(scanShown) / std::max(scan.width(), scan.height());
     QImage view = scan.scaled(scan.size() * shrink, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                       .convertToFormat(QImage::Format_RGB32);
     QPainter painter(&view);
