@@ -470,7 +470,16 @@ private slots:
         CalibrationDialog dialog(w);
         QTest::mouseClick(dialog.printSheet, Qt::LeftButton);
         QCOMPARE(f.printer.documents.size(), std::size_t(2));
-        QCOMPARE(f.printer.documents[0][0].size(), std::size_t(5 * 2 + 2 + 5 + 1)); // discs and crosses, rules, printer mark, labels, heading
+        // Discs and crosses, rules, printer mark, then the texts: labels, legend, rules' figures.
+        QStringList texts;
+        for (const Printed& printed : f.printer.documents[0][0])
+            texts << printed.text;
+        QCOMPARE(texts.count("shape"), 5 * 2 + 2);
+        QCOMPARE(texts.count("cette règle doit mesurer 100 mm"), 2);
+        QCOMPARE(texts.count("100"), 2);
+        QVERIFY(texts.join(u' ').contains("jusqu'au centre de la croix de A, de B et de C. Tournez ensuite la feuille pour lire "
+                                          "« passage 2 » à l'endroit"));
+        QVERIFY(texts.join(u' ').contains("D, E, I et J servent à la lecture d'une numérisation ; les petits carrés,"));
         QVERIFY(f.printer.documents[1][0].front().correction.isIdentity());
 
         // Pass 1 lands 1.5 mm right and 1 mm low: A, B and C as a ruler reads them.
