@@ -76,6 +76,34 @@ QPainterPath rulesAndArrow(QSizeF paper)
     return path;
 }
 
+std::vector<SheetText> calibrationLegend()
+{
+    std::vector<SheetText> texts;
+    const QPointF top(50, 12), left(12, 60); // the rules' starts, as rulesAndArrow draws them
+    for (int mm = 0; mm <= 100; mm += 10) {
+        const QString figure = QString::number(mm);
+        // Centred under its tick, or beside it: a figure is about 1.2 mm wide and 2 mm high.
+        texts.push_back({figure, top + QPointF(mm - 0.6 * figure.size(), 4.5), 6});
+        texts.push_back({figure, left + QPointF(4.8, mm - 1.1), 6});
+    }
+    texts.push_back({QStringLiteral("cette règle doit mesurer 100 mm"), top + QPointF(0, 8), 7});
+    texts.push_back({QStringLiteral("cette règle doit mesurer 100 mm"), left + QPointF(12, 53.5), 7});
+    const char* const lines[] = {
+        "À la règle, la flèche vers le haut : mesurez, du bord gauche puis du bord",
+        "haut de la feuille, jusqu'au centre de la croix de A, de B et de C.",
+        "Tournez ensuite la feuille pour lire « passage 2 » à l'endroit, et mesurez",
+        "de même F, G et H. Disques : passage 1 ; anneaux : passage 2.",
+        "D, E, I et J servent à la lecture d'une numérisation ; les petits carrés,",
+        "en bas à gauche, désignent l'imprimante qui a imprimé la feuille.",
+    };
+    double y = 66;
+    for (const char* line : lines) {
+        texts.push_back({QString::fromUtf8(line), QPointF(35, y), 8});
+        y += 4;
+    }
+    return texts;
+}
+
 quint16 printerChecksum(const QString& printer)
 {
     return qChecksum(printer.toUtf8(), Qt::ChecksumIso3309);

@@ -28,6 +28,16 @@ std::vector<QPainterPath> targetShapes(const CalibrationTarget& target);
 // arrow to the top of the sheet.
 QPainterPath rulesAndArrow(QSizeF paper);
 
+// Pass 1's words: what to measure and how, what the marks are; the rules' figures, every 10 mm.
+// Each text's top-left corner in mm, and its size in points; kept clear of every target's
+// surroundings, where the scan looks for it.
+struct SheetText {
+    QString text;
+    QPointF at;
+    double points;
+};
+std::vector<SheetText> calibrationLegend();
+
 // Pass 1's mark of the printer the sheet was printed on: sixteen places down the left side, a
 // small square in each place whose bit of the name's checksum is 1, so that a scan of one
 // printer's sheet is never taken for another's.

@@ -80,6 +80,10 @@ bool PrintRun::calibrationSheet()
         if (pass == 1) {
             page.shapes.push_back(rulesAndArrow(sheet.size()).translated(toPrintable));
             page.shapes.push_back(printerCode(m_printer.name()).translated(toPrintable));
+            for (const SheetText& text : calibrationLegend()) {
+                const QPointF at = text.at + toPrintable;
+                page.marks.push_back({text.text, float(at.x()), float(at.y()), float(text.points)});
+            }
         }
         const QPointF heading = toPrintable + QPointF(50, pass == 1 ? 40 : 20);
         page.marks.push_back({QStringLiteral("%1 : passage %2").arg(title).arg(pass), float(heading.x()),
