@@ -167,7 +167,16 @@ class TestPaperPath : public QObject {
             const Sheet& crossed = *std::find_if(out.begin(), out.end(), [](const Sheet& s) { return s.cross; });
             return crossed.prints.front().face == 0 ? 0 : 1;
         });
+        const std::optional<PaperPath> before = storedPath(settings(), printer.name());
+        const PaperPath supposed = before ? *before : guessedPath(guess == 0);
         runStackTest(run, printer, dialogs, settings());
+        // Whether what was supposed was right is said.
+        const std::optional<PaperPath> learned = storedPath(settings(), printer.name());
+        QVERIFY(learned);
+        const QString said = dialogs.questions.isEmpty() ? dialogs.messages.last() : dialogs.questions.last();
+        QVERIFY2(said.startsWith("Ce n'est pas le retournement supposé (" + pathWords(supposed) + ").\nRetenu pour")
+                     == (*learned != supposed),
+                 qPrintable(said));
     }
 
     // A run, or a reprint, through the program with the path it learned, on the simulated printer.
