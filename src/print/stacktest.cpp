@@ -14,7 +14,9 @@ std::optional<StackAnswers> ask(Dialogs& dialogs)
 {
     const std::optional<int> landing = dialogs.pictureChoice(
         QStringLiteral("Regardez les trois feuilles. Où le numéro du passage 2 est-il tombé, par rapport à celui du "
-                       "passage 1 (dont la flèche montre le haut de la feuille) ?"),
+                       "passage 1 (dont la flèche montre le haut de la feuille) ?\nDans les images : en bleu le numéro du "
+                       "passage 1 et sa flèche, en rouge celui du passage 2 ; à droite, en pointillés, le dos de la "
+                       "feuille."),
         {{landingPicture(Landing::SameFaceOtherEnd), QStringLiteral("Même face, à l'autre bout")},
          {landingPicture(Landing::SameFaceSameEnd), QStringLiteral("Même face, au même bout")},
          {landingPicture(Landing::BackFaceOtherEnd), QStringLiteral("Au dos, à l'autre bout")},
@@ -22,7 +24,8 @@ std::optional<StackAnswers> ask(Dialogs& dialogs)
     if (!landing)
         return std::nullopt;
     const std::optional<int> paired = dialogs.pictureChoice(
-        QStringLiteral("Sur chaque feuille, quels numéros des deux passages vont ensemble ?"),
+        QStringLiteral("Sur chaque feuille, quels numéros des deux passages vont ensemble ?\nDans les images, les points "
+                       "comptent : un point pour 1, deux pour 2, trois pour 3 ; en bleu le passage 1, en rouge le passage 2."),
         {{pairingPicture(true), QStringLiteral("1 avec 1, 2 avec 2, 3 avec 3")},
          {pairingPicture(false), QStringLiteral("1 avec 3, 2 avec 2, 3 avec 1")}});
     if (!paired)
@@ -48,7 +51,9 @@ void runStackTest(PrintRun& run, const Printer& printer, Dialogs& dialogs, const
     if (!held) {
         // A first guess, from what every user can see.
         const std::optional<int> out = dialogs.pictureChoice(
-            QStringLiteral("Les feuilles sortent-elles face imprimée dessus ou dessous ?"),
+            QStringLiteral("Les feuilles sortent-elles face imprimée dessus ou dessous ?\nPour le savoir, imprimez une page "
+                           "de n'importe quel document : si son texte se voit sur la feuille sortie sans la retourner, "
+                           "c'est « Dessus »."),
             {{outputPicture(true), QStringLiteral("Dessus")}, {outputPicture(false), QStringLiteral("Dessous")}});
         held = out ? guessedPath(*out == 0) : PaperPath();
     }
@@ -83,9 +88,12 @@ void runStackTest(PrintRun& run, const Printer& printer, Dialogs& dialogs, const
                             + u'.';
         if (answers->landing == Landing::SameFaceOtherEnd && answers->pairedInOrder && learned == *held)
             return dialogs.message(QStringLiteral("L'essai confirme le retournement de l'imprimante « %1 » :\n%2").arg(name, how));
-        if (!dialogs.question(QStringLiteral("Retenu pour l'imprimante « %1 » :\n%2\n\nRefaire l'essai avec ces réglages pour "
+        // Said plainly when the first guess, or what was kept, was wrong.
+        const QString wrong = learned == *held ? QString()
+                                               : QStringLiteral("Ce n'est pas le retournement supposé (%1).\n").arg(pathWords(*held));
+        if (!dialogs.question(QStringLiteral("%1Retenu pour l'imprimante « %2 » :\n%3\n\nRefaire l'essai avec ces réglages pour "
                                              "les vérifier ?")
-                                  .arg(name, how)))
+                                  .arg(wrong, name, how)))
             return;
         held = learned;
     }
