@@ -79,6 +79,8 @@ private slots:
                        "puis retournez le paquet · Passage 2 : sur les mêmes 2 feuilles · Chargez 2 feuilles."},
             {"2", "3", "Numéros 0001 à 0006 · 2 carnets de 3 billets · 3 numéros par page · Passage 1 : 3 feuilles · "
                        "Un seul passage : pas de retournement · Chargez 3 feuilles."},
+            {"6", "1", "Numéros 0001 à 0006 · 6 carnets de 1 billet · 3 numéros par page · Passage 1 : 1 feuille, "
+                       "puis retournez le paquet · Passage 2 : sur la même feuille · Chargez 1 feuille."},
         };
         for (const auto& run : runs) {
             WindowFixture f;
