@@ -381,7 +381,8 @@ QString planSummary(const PrintPlan& plan, std::optional<Face> loadFace)
                                                                                 : QString());
         } else {
             parts << QStringLiteral("Passage %1 : sur %2").arg(pass).arg(
-                         count == firstSheets ? QStringLiteral("les mêmes %1").arg(sheets(count))
+                         count == firstSheets ? (count == 1 ? QStringLiteral("la même feuille") : QStringLiteral("les mêmes %1").arg(sheets(count)))
+                         : count == 1         ? QStringLiteral("la première de ces feuilles")
                                               : QStringLiteral("les %1 premières de ces feuilles").arg(count));
         }
     }
