@@ -71,8 +71,12 @@ int QtDialogs::illustrated(const QString& text, const QImage& picture, const QSt
 int QtDialogs::ask(const QString& text, const QImage& picture, const QStringList& buttons, int safe, int preferred)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
-    if (!picture.isNull())
+    if (!picture.isNull()) {
         box.setIconPixmap(QPixmap::fromImage(picture));
+        // Beside a picture, the text keeps a readable width instead of a narrow column.
+        if (auto* words = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            words->setMinimumWidth(440);
+    }
     QList<QAbstractButton*> added;
     for (const QString& button : buttons)
         added << box.addButton(button, QMessageBox::AcceptRole);
