@@ -197,8 +197,12 @@ void CalibrationDialog::readScanFile(const QString& path)
     setEnabled(true);
     m_scan = reading;
     showScan(scan, m_scan);
-    if (!m_scan.refusal.isEmpty())
-        m_window.dialogs().message(QStringLiteral("Rien n'a été retenu de cette numérisation : %1").arg(m_scan.refusal));
+    if (!m_scan.refusal.isEmpty()) {
+        // Within the sentence, after its colon.
+        QString why = m_scan.refusal;
+        why[0] = why[0].toLower();
+        m_window.dialogs().message(QStringLiteral("Rien n'a été retenu de cette numérisation : %1").arg(why));
+    }
 }
 
 void CalibrationDialog::showScan(const QImage& scan, const ScanReading& reading)
