@@ -7,7 +7,6 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <set>
 #include <tuple>
 
@@ -29,21 +28,20 @@ QString named(const PlacedNumber& number)
                            : QStringLiteral("le numéro %1").arg(text(number.value));
 }
 
-// Each placed text's ink on the paper, widened by the margin; the font asked once a size.
-struct Inks {
-    const PrintPlan& plan;
-    const Printer& printer;
-    std::map<std::pair<qsizetype, double>, QRectF> known;
+// Each placed text's ink on the paper, turned as it prints and widened by the margin.
+class Inks {
+public:
+    Inks(const PrintPlan& plan, const Printer& printer) : m_plan(plan), m_boxes(plan, printer, &Printer::inkBox) {}
 
     QRectF operator()(const PlacedNumber& number)
     {
-        const std::pair key(qsizetype(number.length), plan.sizeOf(number));
-        auto found = known.find(key);
-        if (found == known.end())
-            found = known.emplace(key, printer.inkBox(plan.text(number), plan.fontName, key.second, plan.bold)).first;
-        const QRectF ink = QTransform().translate(number.left, number.top).rotate(plan.rotationOf(number)).mapRect(found->second);
+        const QRectF ink = QTransform().translate(number.left, number.top).rotate(m_plan.rotationOf(number)).mapRect(m_boxes(number));
         return ink.adjusted(-margin, -margin, margin, margin);
     }
+
+private:
+    const PrintPlan& m_plan;
+    TextMeasures<QRectF> m_boxes;
 };
 
 // Every pair of the page's texts whose inks touch, the later text first in printing order.
@@ -77,7 +75,7 @@ QString atLeast(double now, double needed, int steps)
 
 std::vector<QRectF> overlappingOn(const PrintPlan& plan, const PlannedPage& page, const Printer& printer)
 {
-    Inks ink{plan, printer, {}};
+    Inks ink(plan, printer);
     std::set<std::size_t> found;
     for (const auto& [later, earlier] : touching(page, ink))
         found.insert({later, earlier});
@@ -89,7 +87,7 @@ std::vector<QRectF> overlappingOn(const PrintPlan& plan, const PlannedPage& page
 
 QString overlapRefusal(const PrintPlan& plan, const Printer& printer)
 {
-    Inks ink{plan, printer, {}};
+    Inks ink(plan, printer);
     // Pages that hold as many texts of the same lengths stand alike: each kind is looked at once.
     std::set<std::tuple<std::size_t, qsizetype, qsizetype>> seen;
     for (const PlannedDocument& document : plan.documents)

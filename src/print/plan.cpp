@@ -69,21 +69,9 @@ QString offTheSheet(const PrintPlan& plan, const Printer& printer, const QRectF&
     return {};
 }
 
-// The character cells of placed texts. Digits share one width in most fonts: one cell for each
-// length of text and size.
-struct Cells {
-    const PrintPlan& plan;
-    const Printer& printer;
-    std::map<std::pair<qsizetype, double>, QSizeF> known;
-
-    QSizeF operator()(const PlacedNumber& number)
-    {
-        const std::pair key(qsizetype(number.length), plan.sizeOf(number));
-        auto found = known.find(key);
-        if (found == known.end())
-            found = known.emplace(key, printer.cellSize(plan.text(number), plan.fontName, key.second, plan.bold)).first;
-        return found->second;
-    }
+// The character cells of placed texts.
+struct Cells : TextMeasures<QSizeF> {
+    Cells(const PrintPlan& plan, const Printer& printer) : TextMeasures(plan, printer, &Printer::cellSize) {}
 };
 
 // K columns of C rows a page, in gatherings of F pages, numbered down each column and then
@@ -147,7 +135,7 @@ void planGatherings(PrintPlan& plan, double left, double firstTop, double spacin
 // order; the number's own first column is checked with the window's values.
 QString modelOffTheSheet(const PrintPlan& plan, const Printer& printer, const QRectF& sheet)
 {
-    Cells cell{plan, printer, {}};
+    Cells cell(plan, printer);
     for (const PlannedDocument& document : plan.documents)
         for (const PlannedPage& page : document.pages)
             for (const PlacedNumber& number : page.numbers) {
@@ -398,7 +386,7 @@ QStringList planWarnings(const PrintPlan& plan, const Printer& printer)
     const QRectF sheet = printer.sheet();
     const QRectF printable = printer.printable();
     int off = 0, unprintable = 0, load = 0;
-    Cells cell{plan, printer, {}};
+    Cells cell(plan, printer);
     for (const PlannedDocument& document : plan.documents) {
         load = std::max(load, document.sheets());
         for (const PlannedPage& page : document.pages)

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace calvorigne {
@@ -96,6 +97,30 @@ struct PrintPlan {
     QRectF box(const PlacedNumber& number, QSizeF cell) const;
     // The last number as the window shows it, padded to a whole number: the last one printed.
     double lastPrinted() const;
+};
+
+// What the printer measures of placed texts, asked once for each length of text and size:
+// digits share one width in most fonts. Ask is Printer::cellSize or Printer::inkBox.
+template <typename T>
+class TextMeasures {
+public:
+    using Ask = T (Printer::*)(const QString& text, const QString& fontName, double points, bool bold) const;
+    TextMeasures(const PrintPlan& plan, const Printer& printer, Ask ask) : m_plan(plan), m_printer(printer), m_ask(ask) {}
+
+    T operator()(const PlacedNumber& number)
+    {
+        const std::pair key(qsizetype(number.length), m_plan.sizeOf(number));
+        auto found = m_known.find(key);
+        if (found == m_known.end())
+            found = m_known.emplace(key, (m_printer.*m_ask)(m_plan.text(number), m_plan.fontName, key.second, m_plan.bold)).first;
+        return found->second;
+    }
+
+private:
+    const PrintPlan& m_plan;
+    const Printer& m_printer;
+    Ask m_ask;
+    std::map<std::pair<qsizetype, double>, T> m_known;
 };
 
 // A pitch for that many columns that fits the sheet, for a model that has none yet.
