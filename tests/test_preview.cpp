@@ -287,6 +287,7 @@ private slots:
         // Two columns with no pitch yet: one that fits the sheet is proposed.
         preview->ticket->columns->setValue(2);
         QTRY_COMPARE_WITH_TIMEOUT(preview->ticket->pitch->value(), 105.0, 200);
+        QCOMPARE(preview->ticket->pitch->text(), QString("105,0 mm")); // in French, whatever the system's language
         preview->ticket->pitch->setValue(60);
         QTRY_VERIFY_WITH_TIMEOUT(preview->summary->text().contains("2 colonnes de 3 billets · numéro imprimé 2 fois (billet et "
                                                                    "souche)"), 200);
