@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLocale>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -17,6 +18,8 @@ namespace {
 QDoubleSpinBox* millimetres(QWidget* parent, double low, double high)
 {
     auto* box = new QDoubleSpinBox(parent);
+    // « 12,5 mm » as every other number the program writes, whatever the system's language.
+    box->setLocale(QLocale(QLocale::French));
     box->setRange(low, high);
     box->setDecimals(1);
     box->setSuffix(QStringLiteral(" mm"));
