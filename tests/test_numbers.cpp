@@ -1,4 +1,5 @@
 #include "core/numbers.h"
+#include "core/ranges.h"
 
 #include <QTest>
 #include <cmath>
@@ -70,6 +71,24 @@ private slots:
         QCOMPARE(colourFromNumber(16777216), 0u);
         QCOMPARE(colourFromNumber(HUGE_VAL), 0u);
         QCOMPARE(colourValue(255, 128, 0), 0x0080FFu);
+    }
+
+    // Lists as people type them; the first part at fault is named, with a backwards range's ends.
+    void typedListsOfNumbers()
+    {
+        using Ranges = std::vector<std::pair<qint64, qint64>>;
+        QCOMPARE(readRanges("0111-0200, 25").ranges, Ranges({{111, 200}, {25, 25}}));
+        QCOMPARE(readRanges(" 3 - 5 ,9 , ,").ranges, Ranges({{3, 5}, {9, 9}}));
+        QVERIFY(readRanges("").ranges.empty() && readRanges("").fault == TypedRanges::Fault::None);
+        const TypedRanges backwards = readRanges("1, 5-3, 8-2");
+        QVERIFY(backwards.fault == TypedRanges::Fault::Backwards);
+        QCOMPARE(backwards.part, QString("5-3"));
+        QCOMPARE(std::pair(backwards.from, backwards.to), std::pair(qint64(5), qint64(3)));
+        for (const char* wrong : {"a", "1-2-3", "1e3", "+4", "-3", "3-", "3-5, x", "99999999999999999999", "\u0661\u0662"}) {
+            const TypedRanges read = readRanges(QString::fromUtf8(wrong));
+            QVERIFY2(read.fault == TypedRanges::Fault::NotANumber, wrong);
+        }
+        QCOMPARE(readRanges("3-5, x").part, QString("x"));
     }
 };
 
