@@ -12,6 +12,7 @@
 #include "ui/window/numero.h"
 
 #include "core/numbers.h"
+#include "core/ranges.h"
 #include "records/runrecord.h"
 
 #include <QBoxLayout>
@@ -317,19 +318,18 @@ void PreviewWindow::selectTyped()
     std::set<int> pages;
     QString why;
     const int pass = passBox->value();
-    for (const QString& part : sheetsField->text().split(u',', Qt::SkipEmptyParts)) {
-        const QStringList ends = part.split(u'-');
-        bool fromOk = false, toOk = false;
-        const int from = ends.value(0).trimmed().toInt(&fromOk);
-        const int to = ends.size() == 2 ? ends[1].trimmed().toInt(&toOk) : (toOk = fromOk, from);
-        if (!fromOk || !toOk || ends.size() > 2)
-            why = QStringLiteral("« %1 » n'est pas un numéro de feuille : tapez par exemple 3-5, 9.").arg(part.trimmed());
-        else if (from > to)
-            why = QStringLiteral("« %1 » va à l'envers : tapez %2-%3.").arg(part.trimmed()).arg(to).arg(from);
-        else if (from < 1)
+    const TypedRanges typed = readRanges(sheetsField->text());
+    if (typed.fault == TypedRanges::Fault::NotANumber)
+        why = QStringLiteral("« %1 » n'est pas un numéro de feuille : tapez par exemple 3-5, 9.").arg(typed.part);
+    else if (typed.fault == TypedRanges::Fault::Backwards)
+        why = QStringLiteral("« %1 » va à l'envers : tapez %2-%3.").arg(typed.part).arg(typed.to).arg(typed.from);
+    for (const auto& [from, to] : typed.ranges) {
+        if (!why.isEmpty())
+            break;
+        if (from < 1)
             why = QStringLiteral("Les feuilles se comptent à partir de 1 : il n'y a pas de feuille %1.").arg(from);
-        for (int sheet = from; why.isEmpty() && sheet <= to; ++sheet) {
-            const int page = view->pageOf(pass, sheet - 1);
+        for (qint64 sheet = from; why.isEmpty() && sheet <= to; ++sheet) {
+            const int page = sheet <= view->sheetsOf(pass) ? view->pageOf(pass, int(sheet - 1)) : -1;
             if (page < 0)
                 why = view->sheetsOf(pass) == 0
                           ? QStringLiteral("Le passage %1 n'a aucune feuille à imprimer.").arg(pass)
@@ -340,8 +340,6 @@ void PreviewWindow::selectTyped()
                                 .arg(sheet);
             pages.insert(page);
         }
-        if (!why.isEmpty())
-            break;
     }
     sheetsField->setStyleSheet(why.isEmpty() ? QString() : QStringLiteral("color: #b00000"));
     sheetsProblem->setText(why);
