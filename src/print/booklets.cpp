@@ -91,12 +91,6 @@ QStringList BookletList::cells(const BookletLine& line) const
 
 QByteArray BookletList::csv() const
 {
-    const auto csvLine = [](const QStringList& fields) {
-        QStringList quoted;
-        for (const QString& field : fields)
-            quoted << csvField(field);
-        return quoted.join(u';').toUtf8() + "\r\n";
-    };
     QByteArray bytes = "\xEF\xBB\xBF" + csvLine(headers());
     for (const BookletLine& line : lines)
         bytes += csvLine(cells(line));

@@ -32,6 +32,14 @@ QString csvField(QString text)
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
+QByteArray csvLine(const QStringList& fields)
+{
+    QStringList quoted;
+    for (const QString& field : fields)
+        quoted << csvField(field);
+    return quoted.join(u';').toUtf8() + "\r\n";
+}
+
 Journal::Journal(const QString& settingsPath)
     : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-journal.csv")))
 {
@@ -57,14 +65,11 @@ bool Journal::append(const JournalEntry& e, QString* failure) const
     QStringList all = fields;
     if (!e.model.isEmpty())
         all << e.model;
-    QStringList quoted;
-    for (const QString& f : all)
-        quoted << csvField(f);
     QByteArray bytes = unended ? "\r\n" : "";
     // The mark tells Excel on Windows that the file is UTF-8; a journal that has none keeps none.
     if (fresh)
         bytes = "\xEF\xBB\xBF" + header.join(u';').toUtf8() + "\r\n";
-    bytes += quoted.join(u';').toUtf8() + "\r\n";
+    bytes += csvLine(all);
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     if (!written && failure)
         *failure = lastFailure();

@@ -78,5 +78,7 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
 // A field of the journal's CSV: quoted, its quotes doubled, when it holds the separator or a
 // quote.
 QString csvField(QString text);
+// A line of such a file, as French Excel reads it: fields quoted as needed, ';' between them, CRLF.
+QByteArray csvLine(const QStringList& fields);
 
 } // namespace calvorigne

@@ -1,0 +1,21 @@
+// The register's tables for people: CSV files as French Excel reads them (UTF-8 with a
+// byte-order mark, ';' between fields, CRLF).
+#pragma once
+
+#include "raffle/types.h"
+
+#include <QByteArray>
+#include <vector>
+
+namespace calvorigne {
+
+// Every ticket; the buyers' names and phones only when asked.
+QByteArray ticketsCsv(const std::vector<Ticket>& tickets, bool buyers);
+// Each seller's count and money, and the total.
+QByteArray balancesCsv(const std::vector<Balance>& balances);
+QByteArray paymentsCsv(const std::vector<PaymentLine>& payments);
+
+// The words the register's states are shown with.
+QString stateWords(const QString& state);
+
+} // namespace calvorigne

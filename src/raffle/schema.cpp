@@ -1,0 +1,99 @@
+#include "schema.h"
+
+#include <QVariant>
+
+namespace calvorigne::raffleschema {
+
+const std::vector<Followed>& followed()
+{
+    static const std::vector<Followed> tables = {
+        {QStringLiteral("raffles"),
+         {"uid", "name", "price_cents", "draw_date", "draw_place", "authorisation", "association", "address", "rna", "president",
+          "created"}},
+        {QStringLiteral("sellers"), {"raffle", "name", "phone", "email", "note"}},
+        {QStringLiteral("tickets"),
+         {"raffle", "number", "label", "booklet", "run_at", "state", "seller", "handed_on", "returned_on", "buyer_name",
+          "buyer_phone"}},
+        {QStringLiteral("payments"), {"raffle", "seller", "cents", "method", "cheque", "paid_on"}},
+    };
+    return tables;
+}
+
+int version(QSqlQuery& query)
+{
+    if (query.exec(QStringLiteral("SELECT version FROM raffle_schema")) && query.next())
+        return query.value(0).toInt();
+    return 0;
+}
+
+namespace {
+
+// The row's values as they stood, by column name.
+QString image(const Followed& table)
+{
+    QStringList pairs;
+    for (const QString& column : table.columns)
+        pairs << QStringLiteral("'%1', OLD.%1").arg(column);
+    return QStringLiteral("json_object(%1)").arg(pairs.join(QStringLiteral(", ")));
+}
+
+bool trail(QSqlQuery& query, const Followed& table)
+{
+    const QString head = QStringLiteral("CREATE TRIGGER %1_%2 AFTER %3 ON %1 WHEN (SELECT id FROM current_operation) IS NOT NULL BEGIN "
+                                        "INSERT INTO changes (operation, tbl, row, kind, before) VALUES "
+                                        "((SELECT id FROM current_operation), '%1', %4, '%2', %5); END");
+    return query.exec(head.arg(table.name, QStringLiteral("insert"), QStringLiteral("INSERT"), QStringLiteral("NEW.id"),
+                               QStringLiteral("NULL")))
+           && query.exec(head.arg(table.name, QStringLiteral("update"), QStringLiteral("UPDATE"), QStringLiteral("OLD.id"), image(table)))
+           && query.exec(head.arg(table.name, QStringLiteral("delete"), QStringLiteral("DELETE"), QStringLiteral("OLD.id"), image(table)));
+}
+
+} // namespace
+
+bool createOrMigrate(QSqlQuery& query, int version)
+{
+    if (version >= 1)
+        return true;
+    const char* const statements[] = {
+        "CREATE TABLE raffle_schema (version INTEGER NOT NULL)",
+        "INSERT INTO raffle_schema (version) VALUES (1)",
+        "CREATE TABLE raffles (id INTEGER PRIMARY KEY, uid TEXT NOT NULL UNIQUE, name TEXT NOT NULL, "
+        "price_cents INTEGER NOT NULL CHECK (price_cents >= 0), draw_date TEXT, draw_place TEXT, authorisation TEXT, "
+        "association TEXT, address TEXT, rna TEXT, president TEXT, created INTEGER NOT NULL)",
+        "CREATE TABLE sellers (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL REFERENCES raffles (id), name TEXT NOT NULL, "
+        "phone TEXT, email TEXT, note TEXT)",
+        // state: en stock, remis (with its seller), vendu, invendu, annulé, perdu.
+        "CREATE TABLE tickets (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL REFERENCES raffles (id), number INTEGER NOT NULL, "
+        "label TEXT NOT NULL, booklet INTEGER NOT NULL, run_at INTEGER NOT NULL, state TEXT NOT NULL DEFAULT 'stock' "
+        "CHECK (state IN ('stock', 'remis', 'vendu', 'invendu', 'annulé', 'perdu')), seller INTEGER REFERENCES sellers (id), "
+        "handed_on TEXT, returned_on TEXT, buyer_name TEXT, buyer_phone TEXT, "
+        "CHECK ((state = 'stock') = (seller IS NULL)), UNIQUE (raffle, number))",
+        // A run's printing of a number belongs to one raffle.
+        "CREATE UNIQUE INDEX tickets_printed ON tickets (run_at, number)",
+        "CREATE INDEX tickets_by_booklet ON tickets (raffle, booklet)",
+        "CREATE INDEX tickets_by_seller ON tickets (seller, state)",
+        "CREATE TABLE payments (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL REFERENCES raffles (id), "
+        "seller INTEGER NOT NULL REFERENCES sellers (id), cents INTEGER NOT NULL CHECK (cents > 0), "
+        "method TEXT NOT NULL CHECK (method IN ('espèces', 'chèque', 'virement')), cheque TEXT, paid_on TEXT NOT NULL)",
+        "CREATE INDEX payments_by_seller ON payments (seller)",
+        "CREATE TABLE operations (id INTEGER PRIMARY KEY, raffle INTEGER, at INTEGER NOT NULL, label TEXT NOT NULL, "
+        "seller INTEGER, undone_by INTEGER, undoes INTEGER)",
+        "CREATE INDEX operations_by_raffle ON operations (raffle, id)",
+        "CREATE TABLE changes (id INTEGER PRIMARY KEY, operation INTEGER NOT NULL REFERENCES operations (id), tbl TEXT NOT NULL, "
+        "row INTEGER NOT NULL, kind TEXT NOT NULL, before TEXT)",
+        "CREATE INDEX changes_by_row ON changes (tbl, row)",
+        "CREATE INDEX changes_by_operation ON changes (operation)",
+        // The operation being made, set inside its transaction only.
+        "CREATE TABLE current_operation (id INTEGER)",
+        "INSERT INTO current_operation (id) VALUES (NULL)",
+    };
+    for (const char* statement : statements)
+        if (!query.exec(QString::fromUtf8(statement)))
+            return false;
+    for (const Followed& table : followed())
+        if (!trail(query, table))
+            return false;
+    return true;
+}
+
+} // namespace calvorigne::raffleschema
