@@ -107,19 +107,20 @@ Result RaffleRegister::giveBack(qint64 raffleId, const Return& back)
     for (const TicketRow& row : brought.rows)
         among.insert(row.id);
     std::set<qint64> unsold, spoiled;
-    for (auto [typed, into, what] : {std::tuple{back.unsold, &unsold, QStringLiteral("invendus")},
-                                     std::tuple{back.spoiled, &spoiled, QStringLiteral("annulés")}}) {
+    for (auto [typed, into, what] : {std::tuple{back.unsold, &unsold, QStringLiteral("invendu")},
+                                     std::tuple{back.spoiled, &spoiled, QStringLiteral("annulé")}}) {
         if (typed.trimmed().isEmpty())
             continue;
         const Resolved listed = resolve(db, *raffle, typed, Unit::Tickets);
         if (!listed.refusal.isEmpty())
-            return {QStringLiteral("Billets %1 : %2").arg(what, listed.refusal)};
+            return {QStringLiteral("Billets %1s : %2").arg(what, listed.refusal)};
         std::vector<TicketRow> outside;
         for (const TicketRow& row : listed.rows)
             (among.count(row.id) ? into->insert(row.id), void() : outside.push_back(row));
         if (!outside.empty())
-            return {QStringLiteral("Rien n'a été rendu : %1, notés %2, %3 pas parmi les carnets rendus.")
-                        .arg(ticketsNamed(named(outside)), what, outside.size() > 1 ? QStringLiteral("ne sont") : QStringLiteral("n'est"))};
+            return {QStringLiteral("Rien n'a été rendu : %1, noté%2 %3%2, %4 pas parmi ceux rendus.")
+                        .arg(ticketsNamed(named(outside)), outside.size() > 1 ? QStringLiteral("s") : QString(), what,
+                             outside.size() > 1 ? QStringLiteral("ne sont") : QStringLiteral("n'est"))};
     }
     std::vector<TicketRow> both;
     for (const TicketRow& row : brought.rows)
