@@ -12,7 +12,7 @@ namespace calvorigne::testing {
 // A run of booklets of size tickets each, numbered from first.
 inline RunTickets runOf(int booklets, int size, qint64 first = 1, QDateTime at = QDateTime(QDate(2026, 11, 20), QTime(14, 2)))
 {
-    RunTickets run{at, QStringLiteral("0000"), {}};
+    RunTickets run{at, {}, 4, {}};
     for (int b = 0; b < booklets; ++b)
         run.booklets.push_back({b + 1, first + qint64(b) * size, first + qint64(b + 1) * size - 1});
     return run;

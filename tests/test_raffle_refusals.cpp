@@ -158,6 +158,23 @@ private slots:
         QVERIFY(reg.handOut(small.raffle.id, small.martine.id, day, "1", Unit::Booklets));
     }
 
+    // A second window on the same register shows it and says where to write.
+    void twoWindowsNeverBothWrite()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        RaffleRegister first(path, 0);
+        SmallRaffle small;
+        small.make(first);
+        RaffleRegister second(path, 0);
+        QVERIFY(second.usable() && !second.writable());
+        QVERIFY(second.notice().startsWith("Le suivi de la tombola est déjà ouvert dans une autre fenêtre de Calvorigne"));
+        QCOMPARE(second.balances(small.raffle.id).size(), std::size_t(3));
+        QVERIFY(second.handOut(small.raffle.id, small.martine.id, day, "1", Unit::Booklets).refusal.startsWith(
+            "Le suivi de la tombola est ouvert dans une autre fenêtre de Calvorigne : rien n'a été changé ici."));
+        QVERIFY(first.handOut(small.raffle.id, small.martine.id, day, "1", Unit::Booklets));
+    }
+
     // Killed at any moment, the program leaves each hand-out whole or absent, and the trail says
     // which.
     void aKilledActionIsWholeOrAbsent()

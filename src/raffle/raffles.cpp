@@ -1,7 +1,6 @@
 // The register's actions on raffles, their tickets and their sellers.
 #include "register.h"
 
-#include "core/numbers.h"
 #include "core/ranges.h"
 #include "raffle/money.h"
 #include "raffle/resolve.h"
@@ -113,8 +112,7 @@ Result RaffleRegister::addRun(qint64 raffleId, const RunTickets& run, const QStr
         return {QStringLiteral("Choisissez la tombola.")};
     if (run.booklets.empty())
         return {QStringLiteral("Ce tirage n'a imprimé aucun billet.")};
-    const QString pattern = run.pattern.isEmpty() ? QStringLiteral("0000") : run.pattern;
-    const auto label = [&](qint64 n) { return padNumber(double(n), pattern); };
+    const auto label = [&](qint64 n) { return run.label(n); };
     qint64 low = run.booklets.front().first, high = run.booklets.front().last;
     for (const RunTickets::Booklet& b : run.booklets)
         low = std::min(low, b.first), high = std::max(high, b.last);

@@ -57,6 +57,12 @@ void RaffleRegister::setPatience(int milliseconds)
 
 void RaffleRegister::open(int backups)
 {
+    // One window writes the register at a time, in this program or another.
+    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".tombola.lock"));
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0))
+        say(QStringLiteral("Le suivi de la tombola est déjà ouvert dans une autre fenêtre de Calvorigne : celle-ci le montre "
+                           "sans rien y changer. Continuez dans l'autre fenêtre."));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     const bool existed = QFileInfo::exists(m_path);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -137,6 +143,9 @@ Result RaffleRegister::act(qint64 raffle, const QString& label, qint64 seller, c
 {
     if (!m_usable)
         return {m_notice.isEmpty() ? QStringLiteral("Le registre n'est pas ouvert : rien n'a été changé.") : m_notice};
+    if (!writable())
+        return {QStringLiteral("Le suivi de la tombola est ouvert dans une autre fenêtre de Calvorigne : rien n'a été changé ici. "
+                               "Faites-le dans l'autre fenêtre.")};
     QSqlQuery query(database(m_connection));
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return {heldOrFailed(query)};

@@ -8,8 +8,10 @@
 #include "raffle/types.h"
 
 #include <QDate>
+#include <QLockFile>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -32,12 +34,17 @@ public:
     // How long an action waits for a record another program holds, in milliseconds.
     void setPatience(int milliseconds);
 
+    // False when another window of Calvorigne has the register: this one only shows it.
+    bool writable() const { return m_lock && m_lock->isLocked(); }
+
     std::vector<Raffle> raffles() const;
     std::optional<Raffle> raffle(qint64 id) const;
     // Adds the raffle, or changes it; its id is set on creation. A price changed after sales
     // have started asks first: priceQuestion() says what changes.
     Result saveRaffle(Raffle& raffle, bool priceConfirmed = false);
     QString priceQuestion(const Raffle& raffle) const;
+    // The runs on paper whose tickets may join a raffle, newest first.
+    std::vector<PrintedRunChoice> printedRuns() const;
     // Adds a run's numbers, all or those typed, with their booklets.
     Result addRun(qint64 raffle, const RunTickets& run, const QString& typed = {});
 
@@ -85,6 +92,7 @@ private:
     int m_backups;
     bool m_usable = false;
     QString m_notice;
+    std::unique_ptr<QLockFile> m_lock;
 };
 
 } // namespace calvorigne

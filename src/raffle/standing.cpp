@@ -1,6 +1,8 @@
 // Reading the register: the raffles, their sellers, tickets and money as they stand.
 #include "register.h"
 
+#include "records/runtable.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -30,6 +32,20 @@ std::vector<Raffle> RaffleRegister::raffles() const
         while (query.next())
             all.push_back(raffleOf(query));
     return all;
+}
+
+std::vector<PrintedRunChoice> RaffleRegister::printedRuns() const
+{
+    std::vector<PrintedRunChoice> runs;
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    // Read as the record of runs writes them; a record that has no runs yet has no table.
+    if (m_usable
+        && query.exec(QStringLiteral("SELECT at, first, last, layout FROM runs WHERE kind = 'tirage' AND on_paper = 1 "
+                                     "AND layout IS NOT NULL ORDER BY at DESC, id DESC")))
+        while (query.next())
+            runs.push_back({runtable::fromStamp(query.value(0).toLongLong()), query.value(1).toLongLong(), query.value(2).toLongLong(),
+                            query.value(3).toString()});
+    return runs;
 }
 
 std::optional<Raffle> RaffleRegister::raffle(qint64 id) const

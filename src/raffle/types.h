@@ -26,12 +26,22 @@ struct Seller {
 // The numbers a run printed, by booklet as its booklet list numbers them.
 struct RunTickets {
     QDateTime at;            // when the run was printed: with the number, what a printing is known by
-    QString pattern;         // the numbers' pattern, « 0000 »
+    QString prefix;          // the numbers as printed: the prefix, then at least digits digits
+    int digits = 4;
     struct Booklet {
         int number = 0;
         qint64 first = 0, last = 0;
     };
     std::vector<Booklet> booklets;
+
+    QString label(qint64 number) const { return prefix + QStringLiteral("%1").arg(number, digits, 10, QChar(u'0')); }
+};
+
+// A run in the record whose tickets can join a raffle.
+struct PrintedRunChoice {
+    QDateTime at;
+    qint64 first = 0, last = 0;
+    QString layout; // its parameters, as the record keeps them
 };
 
 enum class Unit { Booklets, Tickets };
