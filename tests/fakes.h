@@ -156,6 +156,8 @@ public:
     std::deque<bool> answers;                  // to questions
     std::deque<int> choices;                   // to messages with buttons of their own
     std::deque<std::optional<QString>> inputs; // to text prompts
+    std::deque<std::optional<QString>> files;  // to file choices
+    QStringList fileTitles;
     // To questions answered by a picture: the index, or nothing for « Je ne sais pas »; a
     // function answers from what was printed.
     std::deque<std::function<std::optional<int>()>> pictures;
@@ -206,6 +208,16 @@ public:
                 return std::nullopt;
         const auto answer = next(pictures, std::function<std::optional<int>()>());
         return answer ? answer() : std::nullopt;
+    }
+    std::optional<QString> fileToSave(const QString& title, const QString&, const QString&) override
+    {
+        fileTitles << title;
+        return next(files, std::optional<QString>());
+    }
+    std::optional<QString> fileToOpen(const QString& title, const QString&) override
+    {
+        fileTitles << title;
+        return next(files, std::optional<QString>());
     }
     std::optional<QString> textInput(const QString& prompt) override
     {

@@ -1,0 +1,193 @@
+// « Suivi de la tombola » as a user sees it: forms filled and saved, refusals that keep what was
+// typed, the tabs and their filters, a receipt and a spreadsheet written, undo asked first.
+#include "fakes.h"
+#include "files.h"
+#include "raffle_fixture.h"
+#include "ui/raffle/form.h"
+#include "ui/raffle/rafflewindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace calvorigne;
+using namespace calvorigne::testing;
+
+namespace {
+
+QPushButton* button(QWidget* window, const QString& text)
+{
+    for (QPushButton* b : window->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    return nullptr;
+}
+
+// The form the button opened, its fields in order.
+struct Opened {
+    Form* form = nullptr;
+    QList<QLineEdit*> texts;
+    QList<QComboBox*> choices;
+};
+Opened open(QWidget* window, const QString& text)
+{
+    button(window, text)->click();
+    Opened opened;
+    opened.form = window->findChildren<Form*>().value(0);
+    if (opened.form) {
+        for (QLineEdit* line : opened.form->findChildren<QLineEdit*>())
+            if (!line->parent()->inherits("QAbstractSpinBox"))
+                opened.texts << line;
+        opened.choices = opened.form->findChildren<QComboBox*>();
+    }
+    return opened;
+}
+
+QStringList column(QTableView* view, int column)
+{
+    QStringList cells;
+    for (int row = 0; row < view->model()->rowCount(); ++row)
+        cells << view->model()->index(row, column).data().toString();
+    return cells;
+}
+
+} // namespace
+
+class TestRaffleWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void handingOutBringingBackAndUndoing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        SmallRaffle small;
+        {
+            RaffleRegister reg(path, 0);
+            small.make(reg);
+        }
+        ScriptedDialogs dialogs;
+        auto* window = new RaffleWindow(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        window->show();
+        auto* tabs = window->findChild<QTabWidget*>();
+        auto* sellers = qobject_cast<QTableView*>(tabs->widget(0));
+        QCOMPARE(column(sellers, 0), QStringList({"Martine Dupont", "Paul Martin", "Total"}));
+
+        // Handed out, with its receipt saved as a PDF.
+        Opened out = open(window, "Remettre des carnets…");
+        QVERIFY(out.form && out.form->isVisible());
+        out.choices[0]->setCurrentIndex(0);
+        out.texts[0]->setText("1-2");
+        const QString receipt = dir.filePath("bon.pdf");
+        dialogs.choices = {1};
+        dialogs.files = {receipt};
+        out.form->save();
+        QVERIFY(!out.form->isVisible());
+        QCOMPARE(dialogs.messages, QStringList({"Le bon de remise de Martine Dupont est prêt."}));
+        QVERIFY(bytesOf(receipt).startsWith("%PDF"));
+        dialogs.messages.clear();
+        QCOMPARE(column(sellers, 1), QStringList({"10", "0", "10"}));
+        QVERIFY(window->findChildren<QLabel*>().value(1)->text().contains("Remis : 10 = 0 vendus + 0 invendus + 0 annulés + 0 perdus + 10 "
+                                                                          "encore chez les vendeurs."));
+
+        // Refused: said, and the form stays with what was typed.
+        QTRY_VERIFY(window->findChildren<Form*>().isEmpty());
+        Opened again = open(window, "Remettre des carnets…");
+        again.choices[0]->setCurrentIndex(1);
+        again.texts[0]->setText("2-3");
+        again.form->save();
+        QCOMPARE(dialogs.messages.value(0),
+                 QString("Rien n'a été remis à Paul Martin : les billets 0006 à 0010 sont déjà chez Martine Dupont."));
+        QVERIFY(again.form->isVisible());
+        QCOMPARE(again.texts[0]->text(), QString("2-3"));
+        again.form->reject();
+
+        // Brought back with one unsold; the filters and the tabs follow.
+        QTRY_VERIFY(window->findChildren<Form*>().isEmpty());
+        Opened back = open(window, "Retour de carnets…");
+        back.texts[0]->setText("1");
+        back.texts[1]->setText("0004");
+        back.form->save();
+        QCOMPARE(column(sellers, 2), QStringList({"4", "0", "4"}));
+        QCOMPARE(sellers->model()->index(0, 9).data().toString(), QString("-8,00\u00A0€"));
+        QCOMPARE(sellers->model()->index(0, 9).data(Qt::ForegroundRole).value<QColor>(), QColor(0xB0, 0x00, 0x20));
+        window->setFilter(RaffleWindow::StillOut);
+        tabs->setCurrentIndex(2);
+        auto* tickets = qobject_cast<QTableView*>(tabs->widget(2));
+        QCOMPARE(column(tickets, 0), QStringList({"0006", "0007", "0008", "0009", "0010"}));
+        tabs->setCurrentIndex(1);
+        auto* booklets = qobject_cast<QTableView*>(tabs->widget(1));
+        QCOMPARE(column(booklets, 4), QStringList({"chez le vendeur"}));
+        window->setFilter(RaffleWindow::All);
+        QCOMPARE(column(booklets, 4).mid(0, 3), QStringList({"rendu : 4 vendus, 1 invendu", "chez le vendeur", "en réserve"}));
+
+        // The booklet's story, then undone once asked.
+        window->showHistory(1, 0);
+        QVERIFY2(dialogs.messages.last().contains("Remise à Martine Dupont : carnets 1-2 (10 billets)")
+                     && dialogs.messages.last().contains("Retour de Martine Dupont : carnets 1 (1 invendu, 4 vendus)"),
+                 qPrintable(dialogs.messages.last()));
+        dialogs.answers = {false};
+        button(window, "Annuler la dernière opération")->click();
+        QCOMPARE(column(sellers, 2), QStringList({"4", "0", "4"}));
+        dialogs.answers = {true};
+        button(window, "Annuler la dernière opération")->click();
+        QCOMPARE(dialogs.questions.last(), QString("Annuler la dernière opération : « Retour de Martine Dupont : carnets 1 (1 invendu, 4 vendus) » ?"));
+        QCOMPARE(column(sellers, 2), QStringList({"0", "0", "0"}));
+
+        // The sellers' sheet for a spreadsheet.
+        const QString csv = dir.filePath("vendeurs.csv");
+        dialogs.choices = {1};
+        dialogs.files = {csv};
+        button(window, "Exporter en CSV…")->click();
+        QCOMPARE(csvLines(csv).value(1).mid(0, 2), QStringList({"Martine Dupont", "10"}));
+        delete window;
+    }
+
+    // A price changed after sales asks, and keeps the old one when told no.
+    void aPriceChangeAsksFirst()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        SmallRaffle small;
+        {
+            RaffleRegister reg(path, 0);
+            small.make(reg);
+            QVERIFY(reg.handOut(small.raffle.id, small.martine.id, QDate(2026, 12, 1), "1", Unit::Booklets));
+        }
+        ScriptedDialogs dialogs;
+        RaffleWindow window(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        Opened edit = open(&window, "Modifier…");
+        QCOMPARE(edit.texts[0]->text(), QString("Tombola de Noël"));
+        edit.texts[1]->setText("3");
+        dialogs.answers = {false};
+        edit.form->save();
+        QVERIFY(dialogs.questions.value(0).startsWith("La vente a commencé : 5 billets remis aux vendeurs, dont 0 vendu."));
+        QCOMPARE(dialogs.messages.value(0), QString("Le prix reste 2,00\u00A0€ : rien n'a été enregistré."));
+        QCOMPARE(window.raffleRegister().raffle(small.raffle.id)->priceCents, 200);
+        dialogs.answers = {true};
+        edit.form->save();
+        QCOMPARE(window.raffleRegister().raffle(small.raffle.id)->priceCents, 300);
+    }
+
+    // A second window on the register shows it, and its buttons that write are off.
+    void aSecondWindowOnlyShows()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        ScriptedDialogs dialogs;
+        RaffleWindow first(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        RaffleWindow second(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        QVERIFY(button(&first, "Remettre des carnets…")->isEnabled());
+        QVERIFY(!button(&second, "Remettre des carnets…")->isEnabled());
+        QVERIFY(!button(&second, "Nouvelle tombola…")->isEnabled());
+        QVERIFY(button(&second, "Exporter en CSV…")->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestRaffleWindow)
+#include "test_raffle_window.moc"
