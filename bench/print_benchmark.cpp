@@ -50,6 +50,8 @@ public:
     int illustrated(const QString&, const QImage&, const QStringList&, int safe) override { return safe; }
     std::optional<int> pictureChoice(const QString&, const std::vector<Picture>&) override { return std::nullopt; }
     std::optional<QString> textInput(const QString&) override { return std::nullopt; }
+    std::optional<QString> fileToSave(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> fileToOpen(const QString&, const QString&) override { return std::nullopt; }
     bool wait(const QString&) override { return true; }
     void endWait() override {}
     bool progress(const QString& text, int done, int total) override { return m_real.progress(text, done, total); }

@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"
+#include "records/runrecord.h"
+#include "ui/raffle/opening.h"
 #include "ui/window/numero.h"
 
 #include <QApplication>
@@ -19,6 +21,12 @@ int main(int argc, char* argv[])
     calvorigne::QtPrinter printer;
     calvorigne::QtDialogs dialogs(printer);
     const QString settings = calvorigne::defaultSettingsPath();
+    // The launcher's « suivi de la tombola »: that window alone, beside a Calvorigne that may be
+    // printing; the register lets one window write at a time.
+    if (application.arguments().contains(QStringLiteral("--tombola"))) {
+        calvorigne::openRaffleWindow(calvorigne::RunRecord::pathFor(settings), printer, dialogs);
+        return QApplication::exec();
+    }
     calvorigne::Instance instance(QFileInfo(calvorigne::besideSettings(settings, QStringLiteral(".Calvorigne.lock"))).absolutePath());
     if (!instance.isFirst()) {
         dialogs.message(QStringLiteral("Calvorigne est déjà ouvert."));

@@ -32,6 +32,10 @@ public:
     virtual std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) = 0;
     // A text prompt with OK and Cancel; nothing when cancelled.
     virtual std::optional<QString> textInput(const QString& prompt) = 0;
+    // The file to write, the suggested one first, or the file to read; nothing when cancelled.
+    // filter: « Fichiers CSV (*.csv) ».
+    virtual std::optional<QString> fileToSave(const QString& title, const QString& suggested, const QString& filter) = 0;
+    virtual std::optional<QString> fileToOpen(const QString& title, const QString& filter) = 0;
     // A small window saying what the run waits for, with a button to stop waiting; it stays
     // until endWait(). Returns after a short while, false once the user has stopped waiting.
     virtual bool wait(const QString& text) = 0;

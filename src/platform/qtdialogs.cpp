@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -130,6 +131,18 @@ std::optional<QString> QtDialogs::textInput(const QString& prompt)
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
+}
+
+std::optional<QString> QtDialogs::fileToSave(const QString& caption, const QString& suggested, const QString& filter)
+{
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), caption, suggested, filter);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+std::optional<QString> QtDialogs::fileToOpen(const QString& caption, const QString& filter)
+{
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), caption, QString(), filter);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
 bool QtDialogs::wait(const QString& text)

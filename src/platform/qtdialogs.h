@@ -22,6 +22,8 @@ public:
     int illustrated(const QString& text, const QImage& picture, const QStringList& buttons = {}, int safe = 0) override;
     std::optional<int> pictureChoice(const QString& question, const std::vector<Picture>& answers) override;
     std::optional<QString> textInput(const QString& prompt) override;
+    std::optional<QString> fileToSave(const QString& title, const QString& suggested, const QString& filter) override;
+    std::optional<QString> fileToOpen(const QString& title, const QString& filter) override;
     bool wait(const QString& text) override;
     void endWait() override;
     bool progress(const QString& text, int done, int total) override;

@@ -3,6 +3,9 @@
 #include "raffle/money.h"
 #include "records/journal.h"
 
+#include <map>
+#include <tuple>
+
 namespace calvorigne {
 
 namespace {
@@ -25,6 +28,47 @@ QString typedText(const QString& text)
 QString stateWords(const QString& state)
 {
     return state == u"stock" ? QStringLiteral("en réserve") : state == u"remis" ? QStringLiteral("chez le vendeur") : state;
+}
+
+QString BookletState::words() const
+{
+    const qint64 all = stock + out + sold + unsold + spoiled + lost;
+    if (stock == all)
+        return QStringLiteral("en réserve");
+    if (out == all)
+        return QStringLiteral("chez le vendeur");
+    if (lost == all)
+        return QStringLiteral("perdu");
+    QStringList parts;
+    for (const auto& [n, one, many] : {std::tuple{sold, "vendu", "vendus"}, std::tuple{unsold, "invendu", "invendus"},
+                                       std::tuple{spoiled, "annulé", "annulés"}, std::tuple{lost, "perdu", "perdus"},
+                                       std::tuple{out, "encore dehors", "encore dehors"}, std::tuple{stock, "en réserve", "en réserve"}})
+        if (n > 0)
+            parts << QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n > 1 ? many : one));
+    return (out > 0 || stock > 0 ? QStringLiteral("en partie rendu : ") : QStringLiteral("rendu : ")) + parts.join(QStringLiteral(", "));
+}
+
+std::vector<BookletState> bookletStates(const std::vector<Ticket>& tickets)
+{
+    std::map<int, BookletState> booklets;
+    for (const Ticket& t : tickets) {
+        BookletState& b = booklets[t.booklet];
+        if (b.first.isEmpty())
+            b.booklet = t.booklet, b.first = t.label;
+        b.last = t.label;
+        if (!t.seller.isEmpty())
+            b.seller = t.seller;
+        if (t.handedOn.isValid())
+            b.handedOn = t.handedOn;
+        (t.state == u"stock" ? b.stock : t.state == u"remis" ? b.out : t.state == u"vendu" ? b.sold : t.state == u"invendu" ? b.unsold
+         : t.state == u"annulé"                        ? b.spoiled
+                                                        : b.lost) += 1;
+    }
+    std::vector<BookletState> all;
+    all.reserve(booklets.size());
+    for (auto& [number, state] : booklets)
+        all.push_back(std::move(state));
+    return all;
 }
 
 QByteArray ticketsCsv(const std::vector<Ticket>& tickets, bool buyers)

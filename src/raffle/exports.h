@@ -15,6 +15,18 @@ QByteArray ticketsCsv(const std::vector<Ticket>& tickets, bool buyers);
 QByteArray balancesCsv(const std::vector<Balance>& balances);
 QByteArray paymentsCsv(const std::vector<PaymentLine>& payments);
 
+// A booklet as its tickets stand.
+struct BookletState {
+    int booklet = 0;
+    QString first, last, seller;
+    qint64 stock = 0, out = 0, sold = 0, unsold = 0, spoiled = 0, lost = 0;
+    QDate handedOn;
+    // « en réserve », « chez le vendeur », « rendu : 4 vendus, 1 invendu », « perdu »…
+    QString words() const;
+};
+// tickets in number order.
+std::vector<BookletState> bookletStates(const std::vector<Ticket>& tickets);
+
 // The words the register's states are shown with.
 QString stateWords(const QString& state);
 

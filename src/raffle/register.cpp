@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,6 +42,7 @@ RaffleRegister::RaffleRegister(const QString& recordPath, int backups)
 
 RaffleRegister::~RaffleRegister()
 {
+    copyTrouble();
     database(m_connection).close();
     QSqlDatabase::removeDatabase(m_connection);
 }
@@ -76,7 +78,9 @@ void RaffleRegister::open(int backups)
     QSqlQuery query(db);
     query.exec(QStringLiteral("PRAGMA foreign_keys = ON"));
     setPatience(3000);
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next() || query.value(0).toString() != u"ok") {
+    // The record of runs checks the whole file as the program starts; a damaged page met later
+    // fails its action, which says so. Here only that the file is a database at all.
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next()) {
         const QString why = busy(query.lastError()) ? QStringLiteral("est occupé par un autre programme")
                                                     : QStringLiteral("est endommagé ou n'est pas un registre de Calvorigne");
         say(QStringLiteral("Le registre « %1 » %2 : le suivi de la tombola ne peut pas s'en servir pour l'instant. Rien n'y a été "
@@ -85,8 +89,11 @@ void RaffleRegister::open(int backups)
         return;
     }
     query.finish();
-    if (existed && backups > 0)
-        backUp(backups);
+    // Made aside, so that the window opens at once; a write meanwhile waits for it.
+    if (existed && backups > 0) {
+        m_copying.reset(QThread::create([this, backups] { m_copyTrouble = backUp(backups); }));
+        m_copying->start();
+    }
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         say(heldOrFailed(query));
         return;
@@ -108,24 +115,42 @@ void RaffleRegister::open(int backups)
     m_usable = true;
 }
 
-// SQLite's own copy: whole and consistent even while another program writes the record.
-void RaffleRegister::backUp(int keep)
+// SQLite's own copy: whole and consistent even while another program writes the record. On a
+// connection of its own, as it may run on a thread of its own.
+QString RaffleRegister::backUp(int keep) const
 {
     const QFileInfo record(m_path);
     QDir folder(record.dir().filePath(QStringLiteral("Sauvegardes")));
     const QString copy = nextFreeName(folder.filePath(
         QStringLiteral("%1 %2.%3")
             .arg(record.completeBaseName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")), record.suffix())));
-    QSqlQuery query(database(m_connection));
-    if (!QDir().mkpath(folder.path()) || !query.exec(QStringLiteral("VACUUM INTO '%1'").arg(QString(copy).replace(u'\'', QStringLiteral("''"))))) {
-        say(QStringLiteral("Le registre n'a pas pu être copié dans « %1 » : %2. Le suivi de la tombola marche sans cette sauvegarde.")
-                .arg(QDir::toNativeSeparators(folder.path()), cause(query.lastError())));
-        return;
+    const QString connection = m_connection + QStringLiteral("-copie");
+    QString trouble;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(m_path);
+        QSqlQuery query(db);
+        if (!QDir().mkpath(folder.path()) || !db.open() || !query.exec(QStringLiteral("PRAGMA busy_timeout = 3000"))
+            || !query.exec(QStringLiteral("VACUUM INTO '%1'").arg(QString(copy).replace(u'\'', QStringLiteral("''")))))
+            trouble = QStringLiteral("Le registre n'a pas pu être copié dans « %1 » : %2. Le suivi de la tombola marche sans cette sauvegarde.")
+                          .arg(QDir::toNativeSeparators(folder.path()), cause(query.lastError().isValid() ? query.lastError() : db.lastError()));
+        db.close();
     }
+    QSqlDatabase::removeDatabase(connection);
+    if (!trouble.isEmpty())
+        return trouble;
     // Named by their date: the oldest come first.
     QStringList copies = folder.entryList({record.completeBaseName() + QStringLiteral(" *.") + record.suffix()}, QDir::Files, QDir::Name);
     while (copies.size() > keep)
         folder.remove(copies.takeFirst());
+    return {};
+}
+
+QString RaffleRegister::copyTrouble()
+{
+    if (m_copying)
+        m_copying->wait();
+    return m_copyTrouble;
 }
 
 QString RaffleRegister::heldOrFailed(const QSqlQuery& query) const

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QSqlQuery;
+class QThread;
 
 namespace calvorigne {
 
@@ -31,6 +32,8 @@ public:
     bool usable() const { return m_usable; }
     // What the user is told once of opening it; empty when there is nothing to say.
     QString notice() const { return m_notice; }
+    // Why the copy made at opening failed; empty when it did not. Waits for it to be made.
+    QString copyTrouble();
     // How long an action waits for a record another program holds, in milliseconds.
     void setPatience(int milliseconds);
 
@@ -68,6 +71,8 @@ public:
 
     // Reading the raffle as it stands.
     std::vector<Ticket> tickets(qint64 raffle) const;
+    // The tickets an operation changed, as they stand now: a hand-out's, for its receipt.
+    std::vector<Ticket> ticketsOf(qint64 operation) const;
     std::vector<Balance> balances(qint64 raffle) const;
     std::vector<PaymentLine> payments(qint64 raffle, qint64 seller = 0) const;
     // What happened to a ticket, a booklet or a seller, oldest first.
@@ -82,10 +87,11 @@ public:
 
 private:
     void open(int backups);
-    void backUp(int backups);
+    QString backUp(int keep) const;
     void say(const QString& text);
     QString heldOrFailed(const QSqlQuery& query) const;
     QString restore(QSqlQuery& query, qint64 operation) const;
+    std::vector<Ticket> readTickets(const QString& which, qint64 key) const;
 
     QString m_path;
     QString m_connection;
@@ -93,6 +99,8 @@ private:
     bool m_usable = false;
     QString m_notice;
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QThread> m_copying;
+    QString m_copyTrouble;
 };
 
 } // namespace calvorigne

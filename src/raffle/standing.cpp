@@ -22,6 +22,15 @@ Raffle raffleOf(const QSqlQuery& q)
 const QString raffleColumns = QStringLiteral("id, uid, name, price_cents, draw_date, draw_place, authorisation, association, address, rna, "
                                              "president");
 
+// The register writes its days as 2026-12-01; read at the pace of a whole raffle's tickets.
+QDate day(const QVariant& value)
+{
+    const QString text = value.toString();
+    if (text.size() != 10)
+        return {};
+    return QDate(QStringView(text).left(4).toInt(), QStringView(text).mid(5, 2).toInt(), QStringView(text).mid(8, 2).toInt());
+}
+
 } // namespace
 
 std::vector<Raffle> RaffleRegister::raffles() const
@@ -73,19 +82,28 @@ std::vector<Seller> RaffleRegister::sellers(qint64 raffle) const
 
 std::vector<Ticket> RaffleRegister::tickets(qint64 raffle) const
 {
+    return readTickets(QStringLiteral("t.raffle = ?"), raffle);
+}
+
+std::vector<Ticket> RaffleRegister::ticketsOf(qint64 operation) const
+{
+    return readTickets(QStringLiteral("t.id IN (SELECT row FROM changes WHERE operation = ? AND tbl = 'tickets')"), operation);
+}
+
+std::vector<Ticket> RaffleRegister::readTickets(const QString& which, qint64 key) const
+{
     std::vector<Ticket> all;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT t.number, t.label, t.state, coalesce(s.name, ''), t.buyer_name, t.buyer_phone, t.booklet, "
                                  "t.handed_on, t.returned_on FROM tickets t LEFT JOIN sellers s ON s.id = t.seller "
-                                 "WHERE t.raffle = ? ORDER BY t.number"));
-    query.addBindValue(raffle);
+                                 "WHERE %1 ORDER BY t.number").arg(which));
+    query.addBindValue(key);
     if (query.exec())
         while (query.next())
             all.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
                            query.value(4).toString(), query.value(5).toString(), query.value(6).toInt(),
-                           QDate::fromString(query.value(7).toString(), Qt::ISODate),
-                           QDate::fromString(query.value(8).toString(), Qt::ISODate)});
+                           day(query.value(7)), day(query.value(8))});
     return all;
 }
 
@@ -110,12 +128,16 @@ std::vector<Balance> RaffleRegister::balances(qint64 raffle) const
         while (query.next()) {
             Balance b{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toLongLong(), query.value(3).toLongLong(),
                       query.value(4).toLongLong(), query.value(5).toLongLong(), query.value(6).toLongLong(), query.value(7).toLongLong(),
-                      0, query.value(8).toLongLong()};
+                      0, 0, query.value(8).toLongLong()};
             b.dueCents = b.sold * held->priceCents;
             total.handedOut += b.handedOut, total.sold += b.sold, total.unsold += b.unsold, total.spoiled += b.spoiled;
             total.lost += b.lost, total.out += b.out, total.dueCents += b.dueCents, total.receivedCents += b.receivedCents;
             all.push_back(b);
         }
+    query.prepare(QStringLiteral("SELECT count(*) FROM tickets WHERE raffle = ? AND state = 'stock'"));
+    query.addBindValue(raffle);
+    if (query.exec() && query.next())
+        total.stock = query.value(0).toLongLong();
     all.push_back(total);
     return all;
 }
@@ -132,7 +154,7 @@ std::vector<PaymentLine> RaffleRegister::payments(qint64 raffle, qint64 seller) 
     if (query.exec())
         while (query.next())
             all.push_back({query.value(0).toString(), query.value(1).toLongLong(), query.value(2).toString(), query.value(3).toString(),
-                           QDate::fromString(query.value(4).toString(), Qt::ISODate)});
+                           day(query.value(4))});
     return all;
 }
 

@@ -68,6 +68,7 @@ struct Payment {
 struct Result {
     QString refusal;
     qint64 operation = 0; // the operation written, when done
+    QString note = {};    // what is still to say of an action done
     explicit operator bool() const { return refusal.isEmpty(); }
 };
 
@@ -83,6 +84,7 @@ struct Balance {
     qint64 seller = 0; // 0 for the raffle's total
     QString name;
     qint64 handedOut = 0, sold = 0, unsold = 0, spoiled = 0, lost = 0, out = 0;
+    qint64 stock = 0; // for the total: the raffle's tickets not handed out
     qint64 dueCents = 0, receivedCents = 0;
     qint64 differenceCents() const { return receivedCents - dueCents; }
 };

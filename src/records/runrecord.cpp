@@ -79,8 +79,13 @@ QString Overlap::sentence() const
                      : QStringLiteral("%1 par %2 tirages, le dernier le %3 (%4).").arg(range).arg(runs).arg(when, how);
 }
 
+QString RunRecord::pathFor(const QString& settingsPath)
+{
+    return besideSettings(settingsPath, QStringLiteral("Calvorigne-tirages.sqlite"));
+}
+
 RunRecord::RunRecord(const QString& settingsPath)
-    : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-tirages.sqlite")))
+    : m_path(pathFor(settingsPath))
     , m_settingsPath(settingsPath)
     , m_connection(QStringLiteral("calvorigne-%1").arg(quintptr(this)))
     , m_kept(readKeptRuns(besideSettings(settingsPath, keptFileName)))

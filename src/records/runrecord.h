@@ -47,6 +47,8 @@ public:
     RunRecord& operator=(const RunRecord&) = delete;
 
     QString path() const { return m_path; }
+    // Where the record of the settings file lives.
+    static QString pathFor(const QString& settingsPath);
     // False when the record could not be opened: runs then go on unguarded.
     bool usable() const { return m_usable; }
     // What the user is told once of opening it: its trouble, or what came of taking in the

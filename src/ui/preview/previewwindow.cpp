@@ -9,6 +9,8 @@
 #include "ui/preview/onscreen.h"
 #include "ui/preview/sheetpicture.h"
 #include "ui/preview/ticketpanel.h"
+#include "ui/raffle/opening.h"
+#include "ui/raffle/rafflewindow.h"
 #include "ui/window/numero.h"
 
 #include "core/numbers.h"
@@ -72,6 +74,8 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     trialSheet->setToolTip(QStringLiteral("La première feuille du premier passage, pour un essai sur du papier blanc"));
     booklets = new QPushButton(QStringLiteral("Liste des carnets…"), this);
     booklets->setToolTip(QStringLiteral("Les carnets de ce tirage, leurs numéros et leur place, à remettre aux vendeurs"));
+    raffle = new QPushButton(QStringLiteral("Tombola…"), this);
+    raffle->setToolTip(QStringLiteral("Le suivi de la tombola : les carnets remis aux vendeurs, les billets vendus et l'argent"));
 
     auto* tools = new QHBoxLayout;
     for (QWidget* tool : std::initializer_list<QWidget*>{fitPage, fitWidth, actualSize, pageBox, pageTotal})
@@ -86,6 +90,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     reprinting->addWidget(printSelection);
     reprinting->addWidget(trialSheet);
     reprinting->addWidget(booklets);
+    reprinting->addWidget(raffle);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
     layout->addWidget(warnings);
@@ -149,6 +154,7 @@ PreviewWindow::PreviewWindow(Numero& window) : QWidget(&window, Qt::Window), m_w
     });
     connect(noBackground, &QPushButton::clicked, this, [this] { setBackground(QString()); });
     connect(booklets, &QPushButton::clicked, this, &PreviewWindow::showBooklets);
+    connect(raffle, &QPushButton::clicked, this, &PreviewWindow::showRaffle);
 
     connect(ticket, &TicketPanel::changed, this, [this](TicketModel model) {
         // Columns 0 mm apart would print on top of each other, and so would a stub just added.
@@ -210,6 +216,16 @@ BookletListWindow* PreviewWindow::showBooklets()
     m_bookletList->raise();
     m_bookletList->activateWindow();
     return m_bookletList;
+}
+
+RaffleWindow* PreviewWindow::showRaffle()
+{
+    if (!m_raffle)
+        m_raffle = openRaffleWindow(m_window.runRecord().path(), m_window.printer(), m_window.dialogs(), this);
+    m_raffle->show();
+    m_raffle->raise();
+    m_raffle->activateWindow();
+    return m_raffle;
 }
 
 void PreviewWindow::showEvent(QShowEvent* event)

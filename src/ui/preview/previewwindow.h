@@ -23,6 +23,7 @@ namespace calvorigne {
 class Numero;
 
 class BookletListWindow;
+class RaffleWindow;
 class TicketPanel;
 
 class PreviewWindow : public QWidget {
@@ -37,6 +38,8 @@ public:
     void setBackground(const QString& path);
     // Opens the list of the run's booklets in a window of its own.
     BookletListWindow* showBooklets();
+    // Opens « Suivi de la tombola », or brings it forward.
+    RaffleWindow* showRaffle();
 
     QLabel *summary, *warnings, *printerLine;
     // What is known of the printer's paper path, the stack test that learns it, and forgetting it.
@@ -52,7 +55,7 @@ public:
     // Reprinting spoiled sheets: a pass and its sheets typed as « 3-5, 9 », or chosen in the view.
     QSpinBox* passBox;
     QLineEdit* sheetsField;
-    QPushButton *printSelection, *trialSheet, *booklets;
+    QPushButton *printSelection, *trialSheet, *booklets, *raffle;
     // What is wrong with the sheets typed, in words.
     QLabel* sheetsProblem;
     TicketPanel* ticket;
@@ -78,6 +81,7 @@ private:
     std::vector<QString> m_runs; // the recorded parameters of each choice; empty for the planned run
     std::optional<RecordedLayout> m_recorded; // the run chosen, when it is one printed before
     QPointer<BookletListWindow> m_bookletList;
+    QPointer<RaffleWindow> m_raffle;
 };
 
 } // namespace calvorigne

@@ -1,0 +1,36 @@
+#include "opening.h"
+
+#include "print/recordedlayout.h"
+#include "raffle/runtickets.h"
+#include "ui/raffle/rafflewindow.h"
+
+#include <QTimer>
+
+namespace calvorigne {
+
+RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer, Dialogs& dialogs, QWidget* parent)
+{
+    auto reg = std::make_unique<RaffleRegister>(recordPath);
+    const QString notice = reg->notice();
+    auto ticketsOf = [&printer](const PrintedRunChoice& run) -> std::optional<RunTickets> {
+        const std::optional<RecordedLayout> layout = RecordedLayout::read(run.layout);
+        if (!layout)
+            return std::nullopt;
+        const PrintPlan plan = planRun(*layout, printer);
+        if (plan.documents.empty())
+            return std::nullopt;
+        return runTickets(plan, run.at);
+    };
+    auto* window = new RaffleWindow(std::move(reg), dialogs, ticketsOf, parent);
+    window->show();
+    if (!notice.isEmpty())
+        dialogs.message(notice);
+    // Said once the copy is made, the window already open.
+    QTimer::singleShot(0, window, [window, &dialogs] {
+        if (const QString trouble = window->raffleRegister().copyTrouble(); !trouble.isEmpty())
+            dialogs.message(trouble);
+    });
+    return window;
+}
+
+} // namespace calvorigne
