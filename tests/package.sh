@@ -11,6 +11,7 @@ info=$(dpkg-deb -I "$deb")
 fail() { echo "FAIL: $*"; exit 1; }
 grep -q ' ./usr/bin/calvorigne$' <<<"$contents" || fail "no /usr/bin/calvorigne"
 grep -q ' ./usr/share/applications/calvorigne.desktop$' <<<"$contents" || fail "no desktop entry"
+grep -q ' ./usr/share/applications/calvorigne-tombola.desktop$' <<<"$contents" || fail "no desktop entry for the raffle"
 grep -q ' ./usr/share/icons/hicolor/scalable/apps/calvorigne.svg$' <<<"$contents" || fail "no icon"
 depends=$(grep '^ Depends:' <<<"$info") || fail "no Depends line"
 for library in libqt6widgets6 libqt6printsupport6 libqt6gui6 libqt6core6 qt6-translations-l10n; do
@@ -20,4 +21,6 @@ grep -q '^ Package: calvorigne$' <<<"$info" || fail "wrong package name"
 grep -q '^ Description: ' <<<"$info" || fail "no description"
 dpkg-deb -x "$deb" "$out/root"
 desktop-file-validate "$out/root/usr/share/applications/calvorigne.desktop" || fail "desktop entry rejected"
+desktop-file-validate "$out/root/usr/share/applications/calvorigne-tombola.desktop" || fail "raffle's desktop entry rejected"
+grep -q '^Exec=calvorigne --tombola$' "$out/root/usr/share/applications/calvorigne-tombola.desktop" || fail "raffle's entry does not open it"
 echo "$depends"

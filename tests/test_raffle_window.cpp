@@ -92,7 +92,7 @@ private slots:
         QVERIFY(bytesOf(receipt).startsWith("%PDF"));
         dialogs.messages.clear();
         QCOMPARE(column(sellers, 1), QStringList({"10", "0", "10"}));
-        QVERIFY(window->findChildren<QLabel*>().value(1)->text().contains("Remis : 10 = 0 vendus + 0 invendus + 0 annulés + 0 perdus + 10 "
+        QVERIFY(window->findChildren<QLabel*>().value(1)->text().contains("Remis : 10 = 0 vendu + 0 invendu + 0 annulé + 0 perdu + 10 "
                                                                           "encore chez les vendeurs."));
 
         // Refused: said, and the form stays with what was typed.

@@ -1,4 +1,5 @@
-; The Windows installer: Calvorigne.exe into Program Files, a Start-menu entry, an uninstaller.
+; The Windows installer: Calvorigne.exe into Program Files, Start-menu entries for the program
+; and for its raffle tracking, an uninstaller.
 ; makensis -DVERSION=x.y.z -DEXE=path -DICON=path -DOUTFILE=path calvorigne.nsi
 ; A 64-bit installer for a 64-bit program.
 Target amd64-unicode
@@ -34,6 +35,7 @@ Section "Calvorigne"
   File "/oname=Calvorigne.exe" "${EXE}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortCut "$SMPROGRAMS\Calvorigne.lnk" "$INSTDIR\Calvorigne.exe" "" "$INSTDIR\Calvorigne.exe" 0
+  CreateShortCut "$SMPROGRAMS\Calvorigne ${U+2013} suivi de la tombola.lnk" "$INSTDIR\Calvorigne.exe" "--tombola" "$INSTDIR\Calvorigne.exe" 0
   WriteRegStr HKLM "Software\Calvorigne" "InstallDir" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Calvorigne"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -50,6 +52,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext all
   Delete "$SMPROGRAMS\Calvorigne.lnk"
+  Delete "$SMPROGRAMS\Calvorigne ${U+2013} suivi de la tombola.lnk"
   Delete "$INSTDIR\Calvorigne.exe"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"

@@ -27,6 +27,12 @@ QString number(qint64 n)
     return QLocale(QLocale::French).toString(n);
 }
 
+// « 1 vendu », « 0 vendu », « 12 vendus ».
+QString counted(qint64 n, const QString& word)
+{
+    return QStringLiteral("%1 %2%3").arg(number(n), word, n > 1 ? QStringLiteral("s") : QString());
+}
+
 QString difference(qint64 cents)
 {
     return cents > 0 ? u'+' + moneyText(cents) : moneyText(cents);
@@ -55,6 +61,7 @@ QTableView* RaffleWindow::table(Rows* rows)
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
     view->horizontalHeader()->setStretchLastSection(true);
+    view->horizontalHeader()->setDefaultSectionSize(110);
     view->setAlternatingRowColors(true);
     connect(view, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { showHistory(m_tabs->currentIndex(), index.row()); });
     return view;
@@ -126,7 +133,12 @@ void RaffleWindow::build()
                           QStringLiteral("Remis le"), QStringLiteral("Rendu le"), QStringLiteral("Acheteur")},
                          this);
     m_tabs = new QTabWidget;
-    m_tabs->addTab(table(m_sellers), QStringLiteral("Vendeurs"));
+    QTableView* sellers = table(m_sellers);
+    // The names take the room the figures leave.
+    sellers->horizontalHeader()->setStretchLastSection(false);
+    sellers->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    sellers->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_tabs->addTab(sellers, QStringLiteral("Vendeurs"));
     m_tabs->addTab(table(m_booklets), QStringLiteral("Carnets"));
     m_tabs->addTab(table(m_tickets), QStringLiteral("Billets"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &RaffleWindow::fillTab);
@@ -182,7 +194,7 @@ void RaffleWindow::refresh()
         for (const qint64 n : {b.handedOut, b.sold, b.unsold, b.spoiled, b.lost, b.out})
             cells << number(n);
         cells << moneyText(b.dueCents) << moneyText(b.receivedCents) << difference(b.differenceCents());
-        sellers.push_back({cells, b.seller, b.differenceCents() < 0 ? owes : b.differenceCents() > 0 ? over : QColor()});
+        sellers.push_back({cells, b.seller, b.differenceCents() < 0 ? owes : b.differenceCents() > 0 ? over : QColor(), 9});
     }
     m_sellers->setRows(std::move(sellers));
     // A whole raffle's booklets and tickets are read when their tab is shown.
@@ -191,10 +203,11 @@ void RaffleWindow::refresh()
 
     const Balance total = balances.empty() ? Balance{} : balances.back();
     m_summary->setText(m_raffle == 0 ? QStringLiteral("Aucune tombola : commencez par « Nouvelle tombola… ».")
-                                     : QStringLiteral("%1 billets, dont %2 en réserve. Remis : %3 = %4 vendus + %5 invendus + %6 annulés + "
-                                                      "%7 perdus + %8 encore chez les vendeurs.")
+                                     : QStringLiteral("%1 billets, dont %2 en réserve. Remis : %3 = %4 + %5 + %6 + %7 + %8 encore "
+                                                      "chez les vendeurs.")
                                            .arg(number(total.stock + total.handedOut), number(total.stock), number(total.handedOut),
-                                                number(total.sold), number(total.unsold), number(total.spoiled), number(total.lost),
+                                                counted(total.sold, QStringLiteral("vendu")), counted(total.unsold, QStringLiteral("invendu")),
+                                                counted(total.spoiled, QStringLiteral("annulé")), counted(total.lost, QStringLiteral("perdu")),
                                                 number(total.out)));
     const qint64 gap = total.differenceCents();
     m_money->setText(m_raffle == 0 ? QString()
@@ -220,7 +233,7 @@ void RaffleWindow::fillTab(int tab)
                 booklets.push_back({{QString::number(b.booklet), QStringLiteral("%1 à %2").arg(b.first, b.last), b.seller,
                                      b.handedOn.toString(QStringLiteral("dd/MM/yyyy")), b.words()},
                                     b.booklet,
-                                    b.lost > 0 ? owes : b.out > 0 ? away : QColor()});
+                                    b.lost > 0 ? owes : b.out > 0 ? away : QColor(), 4});
         }
         m_booklets->setRows(std::move(booklets));
         return;
@@ -234,7 +247,7 @@ void RaffleWindow::fillTab(int tab)
             rows.push_back({{t.label, QString::number(t.booklet), stateWords(t.state), t.seller, t.handedOn.toString(QStringLiteral("dd/MM/yyyy")),
                              t.returnedOn.toString(QStringLiteral("dd/MM/yyyy")), t.buyerName},
                             t.number,
-                            t.state == u"perdu" ? owes : t.state == u"remis" ? away : QColor()});
+                            t.state == u"perdu" ? owes : t.state == u"remis" ? away : QColor(), 2});
     }
     m_tickets->setRows(std::move(rows));
 }

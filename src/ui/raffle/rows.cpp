@@ -9,10 +9,10 @@ QVariant Rows::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[std::size_t(index.row())];
     if (role == Qt::DisplayRole)
         return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
-    if (role == Qt::ForegroundRole && row.colour.isValid())
+    if (role == Qt::ForegroundRole && row.colour.isValid() && index.column() == row.coloured)
         return row.colour;
     if (role == Qt::TextAlignmentRole && index.column() > 0 && !row.cells.value(index.column()).isEmpty()
-        && (row.cells[index.column()].front().isDigit() || row.cells[index.column()].front() == u'-'))
+        && (row.cells[index.column()].front().isDigit() || QStringLiteral("+-").contains(row.cells[index.column()].front())))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
 }

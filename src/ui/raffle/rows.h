@@ -16,6 +16,7 @@ public:
         QStringList cells;
         qint64 key = 0;
         QColor colour; // invalid for none
+        int coloured = 0; // the column the colour is for
     };
 
     explicit Rows(QStringList headers, QObject* parent = nullptr) : QAbstractTableModel(parent), m_headers(std::move(headers)) {}
