@@ -21,7 +21,7 @@ raffle="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Ca
 [ -f "$program/Uninstall.exe" ] || fail "no uninstaller"
 [ -f "$menu" ] || fail "no Start-menu entry"
 [ -f "$raffle" ] || fail "no Start-menu entry for the raffle: $(ls "$(dirname "$menu")")"
-tr -d '\\0' <"$raffle" | grep -qa -- "--tombola" || fail "the raffle's entry does not open it"
+tr -d '\0' <"$raffle" | grep -qa -- "--tombola" || fail "the raffle's entry does not open it"
 "$wine" reg query "$key" /v DisplayName 2>/dev/null | grep -q Calvorigne || fail "uninstaller not registered"
 
 # The uninstaller copies itself away and runs from there: wait for every process to end.
