@@ -77,15 +77,15 @@ int main(int argc, char* argv[])
     QtPrinter printer;
     QtDialogs dialogs(printer);
     timer.start();
-    // With its copy into « Sauvegardes », made aside.
+    // With its copy into « Sauvegardes », made once it shows.
     auto* window = new RaffleWindow(std::make_unique<RaffleRegister>(path), dialogs, {});
     window->show();
     QApplication::processEvents();
     std::printf("Fenêtre « Suivi de la tombola » ouverte : %.0f ms\n", milliseconds(timer));
     RaffleRegister& reg = window->raffleRegister();
     timer.start();
-    const QString trouble = reg.copyTrouble();
-    std::printf("Sauvegarde finie %.0f ms plus tard%s\n", milliseconds(timer), qPrintable(trouble));
+    const QString trouble = reg.backUp();
+    std::printf("Sauvegarde dans « Sauvegardes » : %.0f ms%s\n", milliseconds(timer), qPrintable(trouble));
     for (const int tab : {1, 2}) {
         timer.start();
         window->findChild<QTabWidget*>()->setCurrentIndex(tab);

@@ -210,7 +210,7 @@ private slots:
         }
         const QDir backups(dir.filePath("Sauvegardes"));
         for (int k = 0; k < 11; ++k)
-            RaffleRegister(path).usable();
+            QCOMPARE(RaffleRegister(path).backUp(), QString());
         QCOMPARE(backups.entryList(QDir::Files).size(), 10);
         {
             RaffleRegister copy(backups.filePath(backups.entryList(QDir::Files).last()), 0);

@@ -210,7 +210,6 @@ Result RaffleRegister::setBuyer(qint64 raffleId, const QString& number, const QS
 Result RaffleRegister::eraseBuyers(qint64 raffleId)
 {
     QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("PRAGMA secure_delete = ON"));
-    copyTrouble(); // a copy still being made would keep the names
     // Not followed: the trail would keep what is erased. Nothing before it can be undone.
     const Result erased = act(raffleId, QStringLiteral("Coordonnées des acheteurs effacées"), 0, [&](QSqlQuery& query) {
         query.prepare(QStringLiteral("UPDATE tickets SET buyer_name = NULL, buyer_phone = NULL WHERE raffle = ? "
@@ -229,9 +228,8 @@ Result RaffleRegister::eraseBuyers(qint64 raffleId)
         const QFileInfo record(m_path);
         for (const QString& copy : folder.entryList({record.completeBaseName() + QStringLiteral(" *.") + record.suffix()}, QDir::Files))
             folder.remove(copy);
-        if (m_backups > 0)
-            if (const QString trouble = backUp(m_backups); !trouble.isEmpty())
-                return Result{{}, erased.operation, trouble};
+        if (const QString trouble = backUp(); !trouble.isEmpty())
+            return Result{{}, erased.operation, trouble};
     }
     return erased;
 }

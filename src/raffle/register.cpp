@@ -6,12 +6,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <algorithm>
+#include <map>
 
 namespace calvorigne {
 
@@ -37,12 +37,11 @@ QSqlDatabase database(const QString& connection)
 RaffleRegister::RaffleRegister(const QString& recordPath, int backups)
     : m_path(recordPath), m_connection(QStringLiteral("calvorigne-tombola-%1").arg(quintptr(this))), m_backups(backups)
 {
-    open(backups);
+    open();
 }
 
 RaffleRegister::~RaffleRegister()
 {
-    copyTrouble();
     database(m_connection).close();
     QSqlDatabase::removeDatabase(m_connection);
 }
@@ -57,7 +56,7 @@ void RaffleRegister::setPatience(int milliseconds)
     QSqlQuery(database(m_connection)).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds));
 }
 
-void RaffleRegister::open(int backups)
+void RaffleRegister::open()
 {
     // One window writes the register at a time, in this program or another.
     m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".tombola.lock"));
@@ -66,7 +65,6 @@ void RaffleRegister::open(int backups)
         say(QStringLiteral("Le suivi de la tombola est déjà ouvert dans une autre fenêtre de Calvorigne : celle-ci le montre "
                            "sans rien y changer. Continuez dans l'autre fenêtre."));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
-    const bool existed = QFileInfo::exists(m_path);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     const QString where = QDir::toNativeSeparators(m_path);
@@ -89,11 +87,6 @@ void RaffleRegister::open(int backups)
         return;
     }
     query.finish();
-    // Made aside, so that the window opens at once; a write meanwhile waits for it.
-    if (existed && backups > 0) {
-        m_copying.reset(QThread::create([this, backups] { m_copyTrouble = backUp(backups); }));
-        m_copying->start();
-    }
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         say(heldOrFailed(query));
         return;
@@ -115,42 +108,25 @@ void RaffleRegister::open(int backups)
     m_usable = true;
 }
 
-// SQLite's own copy: whole and consistent even while another program writes the record. On a
-// connection of its own, as it may run on a thread of its own.
-QString RaffleRegister::backUp(int keep) const
+// SQLite's own copy: whole and consistent even while another program writes the record.
+QString RaffleRegister::backUp() const
 {
+    if (!m_usable || m_backups <= 0)
+        return {};
     const QFileInfo record(m_path);
     QDir folder(record.dir().filePath(QStringLiteral("Sauvegardes")));
     const QString copy = nextFreeName(folder.filePath(
         QStringLiteral("%1 %2.%3")
             .arg(record.completeBaseName(), QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")), record.suffix())));
-    const QString connection = m_connection + QStringLiteral("-copie");
-    QString trouble;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(m_path);
-        QSqlQuery query(db);
-        if (!QDir().mkpath(folder.path()) || !db.open() || !query.exec(QStringLiteral("PRAGMA busy_timeout = 3000"))
-            || !query.exec(QStringLiteral("VACUUM INTO '%1'").arg(QString(copy).replace(u'\'', QStringLiteral("''")))))
-            trouble = QStringLiteral("Le registre n'a pas pu être copié dans « %1 » : %2. Le suivi de la tombola marche sans cette sauvegarde.")
-                          .arg(QDir::toNativeSeparators(folder.path()), cause(query.lastError().isValid() ? query.lastError() : db.lastError()));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    if (!trouble.isEmpty())
-        return trouble;
+    QSqlQuery query(database(m_connection));
+    if (!QDir().mkpath(folder.path()) || !query.exec(QStringLiteral("VACUUM INTO '%1'").arg(QString(copy).replace(u'\'', QStringLiteral("''")))))
+        return QStringLiteral("Le registre n'a pas pu être copié dans « %1 » : %2. Le suivi de la tombola marche sans cette sauvegarde.")
+            .arg(QDir::toNativeSeparators(folder.path()), cause(query.lastError()));
     // Named by their date: the oldest come first.
     QStringList copies = folder.entryList({record.completeBaseName() + QStringLiteral(" *.") + record.suffix()}, QDir::Files, QDir::Name);
-    while (copies.size() > keep)
+    while (copies.size() > m_backups)
         folder.remove(copies.takeFirst());
     return {};
-}
-
-QString RaffleRegister::copyTrouble()
-{
-    if (m_copying)
-        m_copying->wait();
-    return m_copyTrouble;
 }
 
 QString RaffleRegister::heldOrFailed(const QSqlQuery& query) const
@@ -188,8 +164,8 @@ Result RaffleRegister::act(qint64 raffle, const QString& label, qint64 seller, c
     if (!written) {
         result.refusal = heldOrFailed(query);
     } else {
-        QSqlQuery work_query(database(m_connection));
-        result.refusal = work(work_query);
+        QSqlQuery scratch(database(m_connection));
+        result.refusal = work(scratch);
         if (result.refusal.isEmpty() && !(query.exec(QStringLiteral("UPDATE current_operation SET id = NULL"))
                                           && query.exec(QStringLiteral("COMMIT"))))
             result.refusal = heldOrFailed(query);

@@ -2,7 +2,7 @@
 // sold, and the money. It lives in the program's record, opened through a connection of its
 // own; every user action is one transaction, written with the rows it replaced, so that a
 // program killed at any moment leaves each action whole or absent, and the last one can be
-// undone. Each opening first copies the record whole into « Sauvegardes » beside it.
+// undone. Each opening copies the record whole into « Sauvegardes » beside it.
 #pragma once
 
 #include "raffle/types.h"
@@ -16,7 +16,6 @@
 #include <vector>
 
 class QSqlQuery;
-class QThread;
 
 namespace calvorigne {
 
@@ -32,8 +31,9 @@ public:
     bool usable() const { return m_usable; }
     // What the user is told once of opening it; empty when there is nothing to say.
     QString notice() const { return m_notice; }
-    // Why the copy made at opening failed; empty when it did not. Waits for it to be made.
-    QString copyTrouble();
+    // Copies the record into « Sauvegardes » beside it, keeping the last few: called at each
+    // opening, once the window shows. Why it failed; empty when it did not.
+    QString backUp() const;
     // How long an action waits for a record another program holds, in milliseconds.
     void setPatience(int milliseconds);
 
@@ -86,8 +86,7 @@ public:
                bool followed = true);
 
 private:
-    void open(int backups);
-    QString backUp(int keep) const;
+    void open();
     void say(const QString& text);
     QString heldOrFailed(const QSqlQuery& query) const;
     QString restore(QSqlQuery& query, qint64 operation) const;
@@ -99,8 +98,6 @@ private:
     bool m_usable = false;
     QString m_notice;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QThread> m_copying;
-    QString m_copyTrouble;
 };
 
 } // namespace calvorigne

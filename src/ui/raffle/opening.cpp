@@ -25,9 +25,9 @@ RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer
     window->show();
     if (!notice.isEmpty())
         dialogs.message(notice);
-    // Said once the copy is made, the window already open.
+    // Made once the window shows, so that it opens at once.
     QTimer::singleShot(0, window, [window, &dialogs] {
-        if (const QString trouble = window->raffleRegister().copyTrouble(); !trouble.isEmpty())
+        if (const QString trouble = window->raffleRegister().backUp(); !trouble.isEmpty())
             dialogs.message(trouble);
     });
     return window;
