@@ -78,6 +78,8 @@ private slots:
     {
         using Ranges = std::vector<std::pair<qint64, qint64>>;
         QCOMPARE(readRanges("0111-0200, 25").ranges, Ranges({{111, 200}, {25, 25}}));
+        // A scanner set for QWERTY on a French keyboard: « à&&& » is 0111, « -ç » is 69.
+        QCOMPARE(readRanges("à&&&, -ç, 3-5").ranges, Ranges({{111, 111}, {69, 69}, {3, 5}}));
         QCOMPARE(readRanges(" 3 - 5 ,9 , ,").ranges, Ranges({{3, 5}, {9, 9}}));
         QVERIFY(readRanges("").ranges.empty() && readRanges("").fault == TypedRanges::Fault::None);
         const TypedRanges backwards = readRanges("1, 5-3, 8-2");
