@@ -1,6 +1,7 @@
 #include "ranges.h"
 
 #include <QStringList>
+#include <algorithm>
 
 namespace calvorigne {
 
@@ -18,13 +19,28 @@ bool wholeNumber(QString text, qint64* value)
     return ok;
 }
 
+// A handheld scanner set for a QWERTY keyboard types &é"'(-è_çà for 1234567890 on a French
+// AZERTY one: a part typed so is read as its digits. A scanned part holds no dash of a range.
+QString scannedDigits(const QString& part)
+{
+    static const QString azerty = QStringLiteral("&é\"'(-è_çà");
+    if (std::none_of(part.begin(), part.end(), [](QChar c) { return c != u'-' && azerty.contains(c); }))
+        return part;
+    QString digits;
+    for (const QChar c : part) {
+        const qsizetype at = azerty.indexOf(c);
+        digits += at < 0 ? c : QChar(char16_t(u'0' + (at + 1) % 10));
+    }
+    return digits;
+}
+
 } // namespace
 
 TypedRanges readRanges(const QString& typed)
 {
     TypedRanges read;
     for (const QString& raw : typed.split(u',', Qt::SkipEmptyParts)) {
-        const QString part = raw.trimmed();
+        const QString part = scannedDigits(raw.trimmed());
         if (part.isEmpty())
             continue;
         const QStringList ends = part.split(u'-');

@@ -1,4 +1,5 @@
-// Lists of whole numbers as people type them: « 3-5, 9 », « 0111-0200 », blanks anywhere.
+// Lists of whole numbers as people type them: « 3-5, 9 », « 0111-0200 », blanks anywhere; or
+// as a handheld scanner types them on a French keyboard.
 // The caller words what is wrong in its own terms (sheets, tickets, booklets).
 #pragma once
 

@@ -51,6 +51,17 @@ QString setState(const QSqlDatabase& db, const std::vector<TicketRow>& rows, con
     return {};
 }
 
+// Once a draw is prepared, its list of sold tickets is frozen until it is cancelled.
+QString frozen(const QSqlDatabase& db, qint64 raffle)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT 1 FROM draws WHERE raffle = ? AND cancelled_at IS NULL"));
+    query.addBindValue(raffle);
+    return query.exec() && query.next() ? QStringLiteral("Le tirage de cette tombola est préparé : ses billets ne changent plus. « Annuler "
+                                                         "le tirage » les libère.")
+                                        : QString();
+}
+
 QString unitWords(Unit unit, const QString& typed)
 {
     return QStringLiteral("%1 %2").arg(unit == Unit::Booklets ? QStringLiteral("carnets") : QStringLiteral("billets"), typed.simplified());
@@ -67,6 +78,8 @@ Result RaffleRegister::handOut(qint64 raffleId, qint64 seller, const QDate& on, 
         return {QStringLiteral("Choisissez le vendeur à qui remettre les carnets.")};
     if (!on.isValid())
         return {QStringLiteral("La date de la remise n'est pas une date.")};
+    if (const QString refusal = frozen(db, raffleId); !refusal.isEmpty())
+        return {refusal};
     Resolved wanted = resolve(db, *raffle, typed, unit);
     if (!wanted.refusal.isEmpty())
         return {wanted.refusal};
@@ -92,6 +105,8 @@ Result RaffleRegister::giveBack(qint64 raffleId, const Return& back)
     if (!back.on.isValid())
         return {QStringLiteral("La date du retour n'est pas une date.")};
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (const QString refusal = frozen(db, raffleId); !refusal.isEmpty())
+        return {refusal};
     const Resolved brought = resolve(db, *raffle, back.typed, back.unit);
     if (!brought.refusal.isEmpty())
         return {brought.refusal};

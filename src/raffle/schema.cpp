@@ -15,6 +15,7 @@ const std::vector<Followed>& followed()
          {"raffle", "number", "label", "booklet", "run_at", "state", "seller", "handed_on", "returned_on", "buyer_name",
           "buyer_phone"}},
         {QStringLiteral("payments"), {"raffle", "seller", "cents", "method", "cheque", "paid_on"}},
+        {QStringLiteral("prizes"), {"raffle", "rank", "description", "donor", "value_cents"}},
     };
     return tables;
 }
@@ -46,6 +47,41 @@ bool trail(QSqlQuery& query, const Followed& table)
                                QStringLiteral("NULL")))
            && query.exec(head.arg(table.name, QStringLiteral("update"), QStringLiteral("UPDATE"), QStringLiteral("OLD.id"), image(table)))
            && query.exec(head.arg(table.name, QStringLiteral("delete"), QStringLiteral("DELETE"), QStringLiteral("OLD.id"), image(table)));
+}
+
+} // namespace
+
+namespace {
+
+bool run(QSqlQuery& query, std::initializer_list<const char*> statements)
+{
+    for (const char* statement : statements)
+        if (!query.exec(QString::fromUtf8(statement)))
+            return false;
+    return true;
+}
+
+// The prizes, and the draws with each result as it is drawn. Once a draw is prepared, its
+// raffle's tickets keep their state until the draw is cancelled.
+bool addDraws(QSqlQuery& query)
+{
+    return run(query,
+               {"CREATE TABLE prizes (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL REFERENCES raffles (id), rank INTEGER NOT NULL, "
+                "description TEXT NOT NULL, donor TEXT, value_cents INTEGER NOT NULL DEFAULT 0 CHECK (value_cents >= 0))",
+                "CREATE INDEX prizes_by_raffle ON prizes (raffle, rank)",
+                "CREATE TABLE draws (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL REFERENCES raffles (id), frozen_at INTEGER NOT NULL, "
+                "list TEXT NOT NULL, list_hash TEXT NOT NULL, method TEXT, last_first INTEGER NOT NULL DEFAULT 0, witnesses TEXT, "
+                "graine TEXT, ended_at INTEGER, cancelled_at INTEGER)",
+                "CREATE TABLE draw_results (id INTEGER PRIMARY KEY, draw INTEGER NOT NULL REFERENCES draws (id), at INTEGER NOT NULL, "
+                "prize INTEGER REFERENCES prizes (id), label TEXT NOT NULL, outcome TEXT NOT NULL "
+                "CHECK (outcome IN ('gagnant', 'écarté', 'absent')), reason TEXT)",
+                "CREATE TRIGGER tickets_frozen BEFORE UPDATE OF state, seller ON tickets WHEN EXISTS (SELECT 1 FROM draws "
+                "WHERE raffle = OLD.raffle AND cancelled_at IS NULL) BEGIN SELECT RAISE(ABORT, 'tirage préparé'); END",
+                "CREATE TRIGGER tickets_frozen_in BEFORE INSERT ON tickets WHEN EXISTS (SELECT 1 FROM draws "
+                "WHERE raffle = NEW.raffle AND cancelled_at IS NULL) BEGIN SELECT RAISE(ABORT, 'tirage préparé'); END",
+                "CREATE TRIGGER tickets_frozen_out BEFORE DELETE ON tickets WHEN EXISTS (SELECT 1 FROM draws "
+                "WHERE raffle = OLD.raffle AND cancelled_at IS NULL) BEGIN SELECT RAISE(ABORT, 'tirage préparé'); END"})
+           && trail(query, followed()[4]);
 }
 
 } // namespace
@@ -90,10 +126,10 @@ bool createOrMigrate(QSqlQuery& query, int version)
     for (const char* statement : statements)
         if (!query.exec(QString::fromUtf8(statement)))
             return false;
-    for (const Followed& table : followed())
-        if (!trail(query, table))
+    for (std::size_t k = 0; k < 4; ++k)
+        if (!trail(query, followed()[k]))
             return false;
-    return true;
+    return addDraws(query);
 }
 
 } // namespace calvorigne::raffleschema
