@@ -3,11 +3,14 @@
 // way, a draw resumed after a kill, and the check of its data file.
 #include "draw/algorithm.h"
 #include "draw/drawbook.h"
+#include "draw/minutes.h"
 #include "raffle_fixture.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -216,6 +219,38 @@ private slots:
         QVERIFY(verifyDraw(edited).startsWith("La graine du fichier ne vient pas"));
     }
 
+    // The minutes as a signing mayor reads them, from the PDF; the data file beside them checks.
+    void theMinutesReadBack()
+    {
+        QTemporaryDir dir;
+        RaffleRegister reg(dir.filePath("registre.sqlite"), 0);
+        const qint64 raffle = exampleRaffle(reg);
+        DrawBook book(reg, raffle);
+        QVERIFY(book.begin("programme", false, dice));
+        for (int k = 0; k < 3; ++k)
+            QVERIFY(book.drawByProgram());
+        const Balance total = reg.balances(raffle).back();
+        const DrawCounts counts{total.stock + total.handedOut, total.handedOut, total.sold, total.unsold, total.spoiled, total.lost};
+        const QString pdf = dir.filePath("Procès-verbal.pdf");
+        QCOMPARE(writeMinutes(minutesHtml(*reg.raffle(raffle), counts, *book.current(), book.prizes()), book.data(), pdf), QString());
+        QFile json(dir.filePath("Procès-verbal.json"));
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        QCOMPARE(verifyDraw(QJsonDocument::fromJson(json.readAll()).object()), QString());
+        QCOMPARE(writeMinutes("<p>x</p>", {}, dir.filePath("absent/pv.pdf")).left(2), QString("« "));
+#ifdef _WIN32
+        QSKIP("pdftotext is read on Linux");
+#else
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", {pdf, "-"});
+        QVERIFY(pdftotext.waitForFinished(20000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+        for (const QString expected : {"Procès-verbal du tirage", "Tombola de l'exemple", "500 500 10 490 0 0",
+                                       "8836 f8d8 e3d5 f609", "3516244231", "22d4 5ff6 b1a9 92ab", "1 Panier garni 50,00 € 0388",
+                                       "2 Vélo 50,00 € 0317", "Témoin", "page 1 / 1"})
+            QVERIFY2(text.contains(expected), qPrintable(expected + " :: " + text));
+#endif
+    }
+
     void refusedBeforeTheDraw()
     {
         QTemporaryDir dir;
@@ -239,7 +274,7 @@ private slots:
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication application(argc, argv);
+    QGuiApplication application(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--tirer")
         return drawUntilKilled(QString::fromLocal8Bit(argv[2]));
     TestDraw test;
