@@ -3,13 +3,19 @@
 #include "fakes.h"
 #include "files.h"
 #include "raffle_fixture.h"
+#include "draw/algorithm.h"
+#include "ui/raffle/drawwindow.h"
 #include "ui/raffle/form.h"
+#include "ui/raffle/roomdisplay.h"
 #include "ui/raffle/rafflewindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -39,7 +45,9 @@ Opened open(QWidget* window, const QString& text)
 {
     button(window, text)->click();
     Opened opened;
-    opened.form = window->findChildren<Form*>().value(0);
+    for (Form* form : window->findChildren<Form*>())
+        if (form->isVisible())
+            opened.form = form;
     if (opened.form) {
         for (QLineEdit* line : opened.form->findChildren<QLineEdit*>())
             if (!line->parent()->inherits("QAbstractSpinBox"))
@@ -172,6 +180,54 @@ private slots:
         dialogs.answers = {true};
         edit.form->save();
         QCOMPARE(window.raffleRegister().raffle(small.raffle.id)->priceCents, 300);
+    }
+
+    // The draw from its window: a prize added, the list frozen once the tickets still out are
+    // settled, the program's draw shown large and in the room, a ticket the urn cannot take.
+    void aDrawFromItsWindow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        SmallRaffle small;
+        {
+            RaffleRegister reg(path, 0);
+            small.make(reg);
+            QVERIFY(reg.handOut(small.raffle.id, small.martine.id, QDate(2026, 12, 1), "1-2", Unit::Booklets));
+            QVERIFY(reg.giveBack(small.raffle.id, {"1", Unit::Booklets, Return::Outcome::Sold, "0002", {}, QDate(2026, 12, 9)}));
+        }
+        ScriptedDialogs dialogs;
+        RaffleWindow window(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        DrawWindow* draw = window.showDraw();
+        Opened prize = open(draw, "Ajouter un lot…");
+        prize.texts[0]->setText("Bon d'achat de 50 € en espèces");
+        prize.texts[2]->setText("50");
+        prize.form->save();
+        QVERIFY(dialogs.messages.value(0).contains("ressemble à une somme d'argent"));
+        QCOMPARE(draw->prizes->item(0, 1)->text(), QString("Bon d'achat de 50 € en espèces"));
+        dialogs.choices = {0}; // Martine's booklet 2 counted unsold
+        draw->prepareButton->click();
+        QVERIFY(dialogs.messages.value(1).startsWith("Le tirage ne peut pas être préparé"));
+        QCOMPARE(draw->hash->text(), draw::readAloud(draw::listHash({"0001", "0003", "0004", "0005"})));
+        draw->program->setChecked(true);
+        draw->witnesses->setPlainText("1234561234\n6543216543");
+        draw->startButton->click();
+        QVERIFY(draw->next->text().startsWith("Lot n° 1 : Bon d'achat"));
+        RoomDisplay* room = draw->showRoom();
+        draw->drawButton->click();
+        const QString winner = draw::ranking(draw::graine(draw::listHash({"0001", "0003", "0004", "0005"}), {"1234561234", "6543216543"}),
+                                             {"0001", "0003", "0004", "0005"})
+                                   .front()
+                                   .label;
+        QCOMPARE(draw->said->text(), QString("Lot n° 1 : le billet %1 gagne !").arg(winner));
+        QCOMPARE(room->number->text(), winner);
+        QCOMPARE(draw->next->text(), QString("Tous les lots sont tirés."));
+        // The register's window says the list is frozen.
+        Opened out = open(&window, "Remettre des carnets…");
+        out.texts[0]->setText("5");
+        out.form->save();
+        QVERIFY(dialogs.messages.last().startsWith("Le tirage de cette tombola est préparé"));
+        out.form->reject();
+        room->close();
     }
 
     // A second window on the register shows it, and its buttons that write are off.
