@@ -2,6 +2,7 @@
 
 #include "raffle/exports.h"
 #include "raffle/money.h"
+#include "ui/raffle/drawwindow.h"
 #include "ui/raffle/rows.h"
 
 #include <QComboBox>
@@ -88,6 +89,9 @@ void RaffleWindow::build()
     button(top, QStringLiteral("Nouvelle tombola…"), &RaffleWindow::newRaffle);
     button(top, QStringLiteral("Modifier…"), &RaffleWindow::editRaffle);
     button(top, QStringLiteral("Ajouter des billets…"), &RaffleWindow::addTickets);
+    auto* draw = new QPushButton(QStringLiteral("Tirage…"));
+    connect(draw, &QPushButton::clicked, this, &RaffleWindow::showDraw);
+    top->addWidget(draw);
     layout->addLayout(top);
 
     auto* acts = new QHBoxLayout;
@@ -271,6 +275,21 @@ void RaffleWindow::showHistory(int tab, int row)
         lines << QStringLiteral("%1 — %2%3").arg(line.at.toString(QStringLiteral("dd/MM/yyyy HH:mm")), line.label,
                                                  line.undone ? QStringLiteral(" (annulé ensuite)") : QString());
     m_dialogs.message(lines.join(u'\n'));
+}
+
+DrawWindow* RaffleWindow::showDraw()
+{
+    if (!needsRaffle())
+        return nullptr;
+    if (!m_draw || m_draw->property("raffle").toLongLong() != m_raffle) {
+        m_draw = new DrawWindow(m_reg, m_raffle, m_dialogs, this);
+        m_draw->setProperty("raffle", m_raffle);
+        connect(m_draw, &DrawWindow::changed, this, &RaffleWindow::refresh);
+    }
+    m_draw->show();
+    m_draw->raise();
+    m_draw->activateWindow();
+    return m_draw;
 }
 
 bool RaffleWindow::needsRaffle()

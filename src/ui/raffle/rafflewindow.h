@@ -7,6 +7,7 @@
 #include "raffle/register.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <set>
@@ -21,6 +22,7 @@ class QTableView;
 
 namespace calvorigne {
 
+class DrawWindow;
 class Rows;
 
 class RaffleWindow : public QMainWindow {
@@ -58,6 +60,8 @@ public:
     void exportRaffle();
     void importRaffle();
     void eraseBuyers();
+    // « Tirage… »: the prizes and the draw of the raffle shown.
+    DrawWindow* showDraw();
     // What happened to the subject of the row, as a double-click shows it.
     void showHistory(int tab, int row);
 
@@ -87,6 +91,7 @@ private:
     Rows* m_tickets = nullptr;
     QList<QWidget*> m_writers; // what changes the register
     QPushButton* m_undo = nullptr;
+    QPointer<DrawWindow> m_draw;
     std::set<QString> m_owing;        // sellers whose money is short
     std::array<bool, 3> m_stale = {}; // tabs to fill when shown
 };
