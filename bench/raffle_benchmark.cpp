@@ -3,6 +3,8 @@
 //
 //   raffle_benchmark [FOLDER]   builds the raffle in FOLDER (a temporary one when none is given),
 //                               then reports each time; the record stays in FOLDER.
+#include "draw/algorithm.h"
+#include "draw/minutes.h"
 #include "platform/qtdialogs.h"
 #include "platform/qtprinter.h"
 #include "raffle/exports.h"
@@ -110,6 +112,26 @@ int main(int argc, char* argv[])
     timer.start();
     reg.undo(raffle);
     std::printf("Annulation du retour : %.1f ms\n", milliseconds(timer));
+
+    // The draw: every ticket sold, ranked, and the minutes of 200 prizes.
+    QStringList sold;
+    for (const Ticket& t : reg.tickets(raffle))
+        sold << t.label;
+    timer.start();
+    const std::vector<draw::Ranked> ranked = draw::ranking(draw::graine(draw::listHash(sold), {"1234561234", "6543216543"}), sold);
+    std::printf("Classement de %lld billets vendus : %.0f ms (premier : %s)\n", qlonglong(ranked.size()), milliseconds(timer),
+                qPrintable(ranked.front().label));
+    DrawState state{1, QDateTime::currentDateTime(), sold, draw::listHash(sold), "programme", false, {"1234561234", "6543216543"},
+                    draw::graine(draw::listHash(sold), {"1234561234", "6543216543"}), {}};
+    std::vector<Prize> prizes;
+    for (int k = 1; k <= 200; ++k) {
+        prizes.push_back({k, k, QStringLiteral("Lot offert par le commerce n° %1").arg(k), {}, 2500});
+        state.results.push_back({QDateTime::currentDateTime(), k, ranked[std::size_t(k - 1)].label, "gagnant", {}});
+    }
+    timer.start();
+    const QString failure = writeMinutes(minutesHtml(*reg.raffle(raffle), {33330, 33330, 33330, 0, 0, 0}, state, prizes), {},
+                                         QDir(folder).filePath("Procès-verbal.pdf"));
+    std::printf("Procès-verbal de 200 lots : %.0f ms%s\n", milliseconds(timer), qPrintable(failure));
     delete window;
     return 0;
 }

@@ -34,7 +34,7 @@ std::vector<Ranked> ranking(const QString& graine, const QStringList& labels)
     for (const QString& label : labels) {
         mac.reset();
         mac.addData(label.toUtf8());
-        ranked.push_back({label, QString::fromLatin1(mac.result().toHex())});
+        ranked.push_back({label, mac.result()});
     }
     std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) { return a.mark < b.mark || (a.mark == b.mark && a.label < b.label); });
     return ranked;

@@ -29,7 +29,7 @@ QString graine(const QString& listHash, const QStringList& witnessDigits);
 
 struct Ranked {
     QString label;
-    QString mark; // its HMAC, lower-case hex
+    QByteArray mark; // its HMAC, the 32 bytes
 };
 // Every ticket, the first winner first.
 std::vector<Ranked> ranking(const QString& graine, const QStringList& labels);

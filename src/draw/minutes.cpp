@@ -51,14 +51,14 @@ QString minutesHtml(const Raffle& raffle, const DrawCounts& counts, const DrawSt
                  QStringLiteral("Annulés"), QStringLiteral("Perdus")});
     html += row({QString::number(counts.printed), QString::number(counts.handedOut), QString::number(counts.sold), QString::number(counts.unsold),
                  QString::number(counts.spoiled), QString::number(counts.lost)});
-    html += QStringLiteral("</table><p>La liste des %1 billets vendus a été gelée le %2. Son empreinte SHA-256 :<br><tt>%3</tt></p>")
+    html += QStringLiteral("</table><p>La liste des %1 billets vendus a été gelée le %2. Son empreinte SHA-256\u00A0:<br><tt>%3</tt></p>")
                 .arg(draw.list.size()).arg(day(draw.frozenAt), draw::readAloud(draw.listHash));
     html += QStringLiteral("<h3>La méthode</h3>");
     if (draw.method == u"programme") {
         html += QStringLiteral("<p>Tirage par le programme (%1). Chiffres des dés des témoins :</p><ul>").arg(escaped(draw::algorithmName));
         for (const QString& digits : draw.witnesses)
             html += QStringLiteral("<li><tt>%1</tt></li>").arg(escaped(digits));
-        html += QStringLiteral("</ul><p>Graine : <tt>%1</tt>. Chaque billet vendu est classé par le HMAC-SHA-256 de son numéro, clé "
+        html += QStringLiteral("</ul><p>Graine\u00A0: <tt>%1</tt>. Chaque billet vendu est classé par le HMAC-SHA-256 de son numéro, clé "
                                "la graine ; les premiers rangs gagnent les lots dans l'ordre, les suivants sont suppléants. Le fichier de "
                                "données joint permet à chacun de refaire le calcul.</p>")
                     .arg(draw::readAloud(draw.graine));
