@@ -262,13 +262,25 @@ private slots:
         Prize cash{0, 0, "Chèque de 100 €", {}, 10000};
         QVERIFY(DrawBook::cashWarning(cash.description).startsWith("« Chèque de 100 € » ressemble à une somme d'argent."));
         QCOMPARE(DrawBook::cashWarning("Panier garni"), QString());
+        // Prizes from a spreadsheet, headings skipped, all or none.
+        const QByteArray sheet = "\xEF\xBB\xBFLot;Offert par;Valeur\r\nVélo;Cycles Durand;320,00\r\nEnveloppe de 50 € en espèces;;50\r\n";
         QVERIFY(book.cancel("erreur dans la liste"));
+        QCOMPARE(book.importPrizes("Vélo;;320\nPanier;;trente euros\n").refusal,
+                 QString("Ligne 2 du fichier : « Panier;;trente euros » n'est pas un lot (sa description, qui l'offre, sa valeur en euros). "
+                         "Aucun lot n'a été ajouté."));
+        const Result imported = book.importPrizes(sheet);
+        QVERIFY2(imported, qPrintable(imported.refusal));
+        QVERIFY(imported.note.startsWith("« Enveloppe de 50 € en espèces » ressemble à une somme d'argent."));
+        QCOMPARE(book.prizes().size(), std::size_t(5));
+        QCOMPARE(book.prizes()[3].donor, QString("Cycles Durand"));
+        QCOMPARE(book.prizes()[3].valueCents, 32000);
         QVERIFY(!book.current());
         QVERIFY(book.savePrize(cash));
         QVERIFY(book.prepare());
         const Result begun = book.begin("programme", false, dice);
         QVERIFY(begun);
-        QCOMPARE(begun.note, QString()); // 4 prizes, 10 tickets
+        QCOMPARE(begun.note, QString()); // 6 prizes, 10 tickets
+        QVERIFY(book.importPrizes(sheet).refusal.startsWith("Le tirage a commencé"));
     }
 };
 

@@ -105,6 +105,53 @@ Result DrawBook::removePrize(qint64 prize)
     });
 }
 
+Result DrawBook::importPrizes(const QByteArray& csv)
+{
+    if (const std::optional<DrawState> draw = current(); draw && !draw->method.isEmpty())
+        return {QStringLiteral("Le tirage a commencé : ses lots ne changent plus. « Annuler le tirage » les libère.")};
+    QString text = QString::fromUtf8(csv);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+    const QChar separator = lines.isEmpty() ? u';' : lines.front().contains(u';') ? u';' : lines.front().contains(u'\t') ? u'\t' : u',';
+    std::vector<Prize> read;
+    QStringList warnings;
+    int rank = prizes().empty() ? 0 : prizes().back().rank;
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        QStringList cells = lines[k].split(separator);
+        for (QString& cell : cells)
+            cell = cell.trimmed().remove(u'"');
+        const QString value = cells.value(2);
+        const std::optional<qint64> cents = value.isEmpty() ? std::optional<qint64>(0) : readMoney(value);
+        if (k == 0 && !cents)
+            continue; // its headings
+        if (cells.value(0).isEmpty() || !cents)
+            return {QStringLiteral("Ligne %1 du fichier : « %2 » n'est pas un lot (sa description, qui l'offre, sa valeur en euros). Aucun lot "
+                                   "n'a été ajouté.")
+                        .arg(k + 1).arg(lines[k].trimmed())};
+        read.push_back({0, ++rank, cells[0], cells.value(1), *cents});
+        if (const QString warning = cashWarning(cells[0]); !warning.isEmpty())
+            warnings << warning;
+    }
+    if (read.empty())
+        return {QStringLiteral("Ce fichier ne contient aucun lot.")};
+    Result result = m_reg.act(m_raffle, QStringLiteral("%1 importés").arg(counted(qint64(read.size()), QStringLiteral("lot"), QStringLiteral("lots"))), 0,
+                              [&](QSqlQuery& query) {
+                                  query.prepare(QStringLiteral("INSERT INTO prizes (raffle, rank, description, donor, value_cents) VALUES (?, ?, ?, ?, ?)"));
+                                  for (const Prize& p : read) {
+                                      for (const QVariant& value : {QVariant(m_raffle), QVariant(p.rank), QVariant(p.description),
+                                                                    p.donor.isEmpty() ? QVariant() : QVariant(p.donor), QVariant(p.valueCents)})
+                                          query.addBindValue(value);
+                                      if (!query.exec())
+                                          return failed(query);
+                                  }
+                                  return QString();
+                              });
+    if (result)
+        result.note = warnings.join(u'\n');
+    return result;
+}
+
 Result DrawBook::prepare()
 {
     if (!frozenRefusal().isEmpty())

@@ -45,6 +45,10 @@ public:
     std::vector<Prize> prizes() const;
     Result savePrize(Prize& prize);
     Result removePrize(qint64 prize);
+    // Prizes from a spreadsheet's CSV, added after those there are, all or none: one a line,
+    // description, donor, value, separated by « ; », « , » or tabs; a first line of headings is
+    // skipped. Cash warnings go in the result's note.
+    Result importPrizes(const QByteArray& csv);
     // Why a description reads as money, which the law allows no raffle to give; empty when not.
     static QString cashWarning(const QString& description);
 

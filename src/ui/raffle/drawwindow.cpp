@@ -76,11 +76,13 @@ DrawWindow::DrawWindow(RaffleRegister& reg, qint64 raffle, Dialogs& dialogs, QWi
     prizes->setMaximumHeight(180);
     addButton = new QPushButton(QStringLiteral("Ajouter un lot…"), this);
     removeButton = new QPushButton(QStringLiteral("Retirer le lot"), this);
+    importButton = new QPushButton(QStringLiteral("Importer des lots (CSV)…"), this);
     auto* prizeButtons = new QHBoxLayout;
     prizeButtons->addWidget(new QLabel(QStringLiteral("Les lots, du premier au dernier :"), this));
     prizeButtons->addStretch();
     prizeButtons->addWidget(addButton);
     prizeButtons->addWidget(removeButton);
+    prizeButtons->addWidget(importButton);
     layout->addLayout(prizeButtons);
     layout->addWidget(prizes);
 
@@ -146,6 +148,7 @@ DrawWindow::DrawWindow(RaffleRegister& reg, qint64 raffle, Dialogs& dialogs, QWi
 
     connect(addButton, &QPushButton::clicked, this, &DrawWindow::addPrize);
     connect(removeButton, &QPushButton::clicked, this, &DrawWindow::removePrize);
+    connect(importButton, &QPushButton::clicked, this, &DrawWindow::importPrizes);
     connect(prepareButton, &QPushButton::clicked, this, &DrawWindow::prepare);
     connect(startButton, &QPushButton::clicked, this, &DrawWindow::start);
     connect(cancelButton, &QPushButton::clicked, this, &DrawWindow::cancel);
@@ -179,7 +182,7 @@ void DrawWindow::refresh()
                                   .arg(draw->method == u"urne" ? QStringLiteral("à l'urne") : QStringLiteral("par le programme"))
                                   .arg(draw->list.size()));
     hash->setText(prepared ? draw::readAloud(draw->listHash) : QString());
-    for (QWidget* w : std::initializer_list<QWidget*>{addButton, removeButton})
+    for (QWidget* w : std::initializer_list<QWidget*>{addButton, removeButton, importButton})
         w->setEnabled(!begun);
     prepareButton->setVisible(!prepared);
     for (QWidget* w : std::initializer_list<QWidget*>{urn, program, order, witnesses, startButton})
@@ -253,6 +256,23 @@ void DrawWindow::removePrize()
     }
     if (const Result removed = m_book.removePrize(all[std::size_t(row)].id); !removed)
         m_dialogs.message(removed.refusal);
+    refresh();
+}
+
+void DrawWindow::importPrizes()
+{
+    const std::optional<QString> path = m_dialogs.fileToOpen(QStringLiteral("Importer des lots"),
+                                                             QStringLiteral("Fichiers CSV (*.csv *.txt);;Tous les fichiers (*)"));
+    if (!path)
+        return;
+    QFile file(*path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_dialogs.message(QStringLiteral("« %1 » n'a pas pu être lu : %2.").arg(QDir::toNativeSeparators(*path), file.errorString()));
+        return;
+    }
+    const Result imported = m_book.importPrizes(file.readAll());
+    if (!imported || !imported.note.isEmpty())
+        m_dialogs.message(imported ? imported.note : imported.refusal);
     refresh();
 }
 

@@ -28,6 +28,7 @@ public:
     void refresh();
     void addPrize();
     void removePrize();
+    void importPrizes();
     void prepare();
     void start();
     void cancel();
@@ -45,7 +46,7 @@ public:
     QComboBox* order;
     QPlainTextEdit* witnesses;
     QLineEdit* drawn;
-    QPushButton *prepareButton, *startButton, *cancelButton, *drawButton, *absentButton, *addButton, *removeButton;
+    QPushButton *prepareButton, *startButton, *cancelButton, *drawButton, *absentButton, *addButton, *removeButton, *importButton;
 
 signals:
     // After each change it made: tickets settled, a prize, a draw.
