@@ -208,7 +208,7 @@ Result DrawBook::settleStillOut(bool soldWherePaid)
     QString sold, unsold;
     for (const Ticket& t : m_reg.tickets(m_raffle))
         if (t.state == u"remis")
-            (paid.count(t.seller) ? sold : unsold) += t.label + u',';
+            (paid.count(t.seller) ? sold : unsold) += QString::number(t.number) + u',';
     const QDate today = QDate::currentDate();
     for (const auto& [typed, outcome] : {std::pair{sold, Return::Outcome::Sold}, std::pair{unsold, Return::Outcome::Unsold}})
         if (!typed.isEmpty())

@@ -218,7 +218,7 @@ void DrawWindow::refresh()
         for (const Prize& p : all)
             if (won && p.rank == won->prizeRank)
                 prizeText = QStringLiteral("Lot n° %1 : %2").arg(p.rank).arg(p.description);
-        m_room->show(m_reg.raffle(m_raffle)->name, won ? prizeText : coming ? QStringLiteral("Prochain : lot n° %1").arg(coming->rank) : QString(),
+        m_room->present(m_reg.raffle(m_raffle)->name, won ? prizeText : coming ? QStringLiteral("Prochain : lot n° %1").arg(coming->rank) : QString(),
                      won ? won->label : QString(), last.mid(1, 5));
     }
 }
@@ -352,7 +352,7 @@ RoomDisplay* DrawWindow::showRoom()
     if (!m_room)
         m_room = new RoomDisplay(this);
     refresh();
-    m_room->show(m_reg.raffle(m_raffle)->name, m_room->prize->text(), m_room->number->text(), {});
+    m_room->present(m_reg.raffle(m_raffle)->name, m_room->prize->text(), m_room->number->text(), {});
     m_room->raise();
     return m_room;
 }

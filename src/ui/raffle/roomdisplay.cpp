@@ -47,7 +47,7 @@ RoomDisplay::RoomDisplay(QWidget* parent) : QWidget(parent, Qt::Window)
         setScreen(screens.back() == QGuiApplication::primaryScreen() ? screens.front() : screens.back());
 }
 
-void RoomDisplay::show(const QString& heading, const QString& prizeText, const QString& numberText, const QStringList& lastResults)
+void RoomDisplay::present(const QString& heading, const QString& prizeText, const QString& numberText, const QStringList& lastResults)
 {
     title->setText(heading);
     prize->setText(prizeText);

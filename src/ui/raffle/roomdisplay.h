@@ -13,7 +13,8 @@ class RoomDisplay : public QWidget {
     Q_OBJECT
 public:
     explicit RoomDisplay(QWidget* parent = nullptr);
-    void show(const QString& title, const QString& prize, const QString& number, const QStringList& last);
+    // Shows what it is given, full screen at first.
+    void present(const QString& title, const QString& prize, const QString& number, const QStringList& last);
 
     QLabel *title, *prize, *number, *last;
 
