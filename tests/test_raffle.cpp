@@ -3,6 +3,7 @@
 #include "files.h"
 #include "raffle_fixture.h"
 #include "raffle/money.h"
+#include "draw/drawbook.h"
 #include "raffle/transfer.h"
 
 #include <QDir>
@@ -153,6 +154,8 @@ private slots:
         QVERIFY(first.giveBack(id, {"1-2", Unit::Booklets, Return::Outcome::Sold, "0010", {}, day}));
         QVERIFY(first.receive(id, small.martine.id, {"18", "chèque", "0001", day}));
         QVERIFY(first.setBuyer(id, "0003", "Jeanne Leroy", "06 00 00 00 03"));
+        Prize prize{0, 0, "Vélo", "Cycles Durand", 32000};
+        QVERIFY(DrawBook(first, id).savePrize(prize));
         const QString file = dir.filePath("tombola.json");
         QVERIFY(exportRaffle(first, id, file, false));
         QVERIFY(!bytesOf(file).contains("Jeanne"));
@@ -170,6 +173,7 @@ private slots:
         QCOMPARE(balancesCsv(second.balances(copy)), balancesCsv(first.balances(id)));
         QCOMPARE(paymentsCsv(second.payments(copy)), paymentsCsv(first.payments(id)));
         QCOMPARE(second.raffles().size(), std::size_t(2));
+        QCOMPARE(DrawBook(second, copy).prizes().front().donor, QString("Cycles Durand"));
 
         // The first treasurer goes on; the file comes again: asked, then replaced.
         QVERIFY(first.handOut(id, small.paul.id, day, "3", Unit::Booklets));
@@ -185,6 +189,9 @@ private slots:
         QVERIFY(second.undo(replaced.operation));
         QCOMPARE(second.raffles().size(), std::size_t(2));
         QCOMPARE(balanceOf(second.balances(copy), "Paul Martin").handedOut, 0);
+        // A raffle whose draw is prepared here is no longer replaced.
+        QVERIFY(DrawBook(second, copy).prepare());
+        QVERIFY(importRaffle(second, readTransfer(second, file), true).refusal.contains("a un tirage : elle ne peut plus être remplacée"));
 
         // A file that is not a raffle is refused with words.
         writeBytes(file, "{\"format\": \"autre chose\"}");

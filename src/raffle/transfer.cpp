@@ -26,6 +26,7 @@ const QStringList sellerColumns = {"id", "name", "phone", "email", "note"};
 const QStringList ticketColumns = {"number", "label", "booklet", "run_at", "state", "seller", "handed_on", "returned_on", "buyer_name",
                                    "buyer_phone"};
 const QStringList paymentColumns = {"seller", "cents", "method", "cheque", "paid_on"};
+const QStringList prizeColumns = {"rank", "description", "donor", "value_cents"};
 
 QJsonArray rows(const QSqlDatabase& db, const QString& table, const QStringList& columns, qint64 raffle)
 {
@@ -78,7 +79,8 @@ Result exportRaffle(const RaffleRegister& reg, qint64 raffle, const QString& pat
                            {"raffle", found.first()},
                            {"sellers", rows(db, QStringLiteral("sellers"), sellerColumns, raffle)},
                            {"tickets", tickets},
-                           {"payments", rows(db, QStringLiteral("payments"), paymentColumns, raffle)}};
+                           {"payments", rows(db, QStringLiteral("payments"), paymentColumns, raffle)},
+                           {"prizes", rows(db, QStringLiteral("prizes"), prizeColumns, raffle)}};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(data).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
         return {QStringLiteral("La tombola n'a pas pu être écrite dans « %1 » : %2. Si ce fichier est ouvert dans un autre programme, "
@@ -133,8 +135,11 @@ Result importRaffle(RaffleRegister& reg, const Transfer& transfer, bool replace)
     const QString label = QStringLiteral("Import de la tombola « %1 »%2").arg(transfer.name, replace ? QStringLiteral(", qui remplace celle du registre") : QString());
     Result result = reg.act(transfer.existing, label, 0, [&](QSqlQuery& query) -> QString {
         const QString bad = QStringLiteral("Le fichier ne peut pas être importé : %1. Rien n'a été changé.");
+        QSqlQuery drawn(query);
+        if (transfer.existing && drawn.exec(QStringLiteral("SELECT 1 FROM draws WHERE raffle = %1").arg(transfer.existing)) && drawn.next())
+            return QStringLiteral("La tombola « %1 » de ce registre a un tirage : elle ne peut plus être remplacée. Rien n'a été importé.").arg(transfer.name);
         if (transfer.existing)
-            for (const QString& table : {QStringLiteral("payments"), QStringLiteral("tickets"), QStringLiteral("sellers")})
+            for (const QString& table : {QStringLiteral("prizes"), QStringLiteral("payments"), QStringLiteral("tickets"), QStringLiteral("sellers")})
                 if (!query.exec(QStringLiteral("DELETE FROM %1 WHERE raffle = %2").arg(table).arg(transfer.existing)))
                     return bad.arg(query.lastError().text());
         if (transfer.existing && !query.exec(QStringLiteral("DELETE FROM raffles WHERE id = %1").arg(transfer.existing)))
@@ -166,6 +171,9 @@ Result importRaffle(RaffleRegister& reg, const Transfer& transfer, bool replace)
                                        .arg(table == u"tickets" ? QStringLiteral("billet") : QStringLiteral("paiement"), query.lastError().text()));
                 }
             }
+        for (const QJsonValue& row : transfer.data.value("prizes").toArray())
+            if (row.toArray().size() != prizeColumns.size() || !insert(query, QStringLiteral("prizes"), prizeColumns, row.toArray(), {raffle}))
+                return bad.arg(QStringLiteral("un lot est mal décrit"));
         query.prepare(QStringLiteral("UPDATE operations SET raffle = ? WHERE id = (SELECT id FROM current_operation)"));
         query.addBindValue(raffle);
         return query.exec() ? QString() : bad.arg(query.lastError().text());

@@ -1,5 +1,6 @@
 // A raffle in one file, for the next treasurer's computer: what « Exporter la tombola… » writes
-// and « Importer… » reads. JSON, versioned; the buyers' names only when asked.
+// and « Importer… » reads: its sellers, tickets, payments and prizes. JSON, versioned; the
+// buyers' names only when asked. A draw stays where it was held, with its minutes.
 #pragma once
 
 #include "raffle/register.h"
