@@ -18,11 +18,6 @@ namespace calvorigne {
 
 namespace {
 
-QString failed(const QSqlQuery& query)
-{
-    return QStringLiteral("Le registre n'a pas pu être écrit : %1. Rien n'a été changé.").arg(query.lastError().text());
-}
-
 } // namespace
 
 DrawBook::DrawBook(RaffleRegister& reg, qint64 raffle) : m_reg(reg), m_raffle(raffle) {}
@@ -81,7 +76,7 @@ Result DrawBook::savePrize(Prize& prize)
         if (!creating)
             query.addBindValue(prize.id);
         if (!query.exec())
-            return failed(query);
+            return m_reg.writeFailure(query);
         id = creating ? query.lastInsertId().toLongLong() : id;
         return QString();
     });
@@ -100,7 +95,7 @@ Result DrawBook::removePrize(qint64 prize)
         query.addBindValue(m_raffle);
         query.addBindValue(prize);
         if (!query.exec() || query.numRowsAffected() != 1)
-            return query.lastError().isValid() ? failed(query) : QStringLiteral("Ce lot n'est plus dans la liste.");
+            return query.lastError().isValid() ? m_reg.writeFailure(query) : QStringLiteral("Ce lot n'est plus dans la liste.");
         return QString();
     });
 }
@@ -143,7 +138,7 @@ Result DrawBook::importPrizes(const QByteArray& csv)
                                                                     p.donor.isEmpty() ? QVariant() : QVariant(p.donor), QVariant(p.valueCents)})
                                           query.addBindValue(value);
                                       if (!query.exec())
-                                          return failed(query);
+                                          return m_reg.writeFailure(query);
                                   }
                                   return QString();
                               });
@@ -162,7 +157,7 @@ Result DrawBook::prepare()
                                  "WHERE t.raffle = ? AND t.state IN ('remis', 'vendu') ORDER BY t.number"));
     query.addBindValue(m_raffle);
     if (!query.exec())
-        return {failed(query)};
+        return {m_reg.writeFailure(query)};
     std::map<QString, std::vector<std::pair<qint64, QString>>> out; // by seller
     QStringList sold;
     while (query.next()) {
@@ -191,7 +186,7 @@ Result DrawBook::prepare()
                          for (const QVariant& value : {QVariant(m_raffle), QVariant(runtable::stamp(QDateTime::currentDateTime())),
                                                        QVariant(QString::fromUtf8(draw::listText(sold))), QVariant(hash)})
                              insert.addBindValue(value);
-                         return insert.exec() ? QString() : failed(insert);
+                         return insert.exec() ? QString() : m_reg.writeFailure(insert);
                      },
                      false);
 }
@@ -248,7 +243,7 @@ Result DrawBook::cancel(const QString& reason)
                          query.prepare(QStringLiteral("UPDATE draws SET cancelled_at = ? WHERE id = ?"));
                          query.addBindValue(runtable::stamp(QDateTime::currentDateTime()));
                          query.addBindValue(draw->id);
-                         return query.exec() ? QString() : failed(query);
+                         return query.exec() ? QString() : m_reg.writeFailure(query);
                      },
                      false);
 }

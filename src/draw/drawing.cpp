@@ -67,7 +67,7 @@ Result DrawBook::begin(const QString& method, bool lastFirst, const QStringList&
                                   for (const QVariant& value : {QVariant(method), QVariant(lastFirst ? 1 : 0), QVariant(witnesses.join(u'\n')),
                                                                 graine.isEmpty() ? QVariant() : QVariant(graine), QVariant(draw->id)})
                                       query.addBindValue(value);
-                                  return query.exec() ? QString() : query.lastError().text();
+                                  return query.exec() ? QString() : m_reg.writeFailure(query);
                               },
                               false);
     if (result && qsizetype(all.size()) > draw->list.size())
@@ -103,7 +103,7 @@ Result DrawBook::record(const DrawState& draw, const Prize* prize, const QString
                                       prize ? QVariant(prize->id) : QVariant(), QVariant(label), QVariant(outcome),
                                       reason.isEmpty() ? QVariant() : QVariant(reason)})
             query.addBindValue(value);
-        return query.exec() ? QString() : query.lastError().text();
+        return query.exec() ? QString() : m_reg.writeFailure(query);
     }, false);
     if (result && outcome != u"gagnant")
         result.note = words;
@@ -170,7 +170,7 @@ Result DrawBook::absent(const QString& reason)
                          query.prepare(QStringLiteral("UPDATE draw_results SET outcome = 'absent', reason = ? WHERE id = (SELECT max(id) FROM draw_results WHERE draw = ?)"));
                          query.addBindValue(why);
                          query.addBindValue(draw->id);
-                         return query.exec() ? QString() : query.lastError().text();
+                         return query.exec() ? QString() : m_reg.writeFailure(query);
                      },
                      false);
 }

@@ -20,11 +20,6 @@ namespace calvorigne {
 
 namespace {
 
-QString failed(const QSqlQuery& query)
-{
-    return QStringLiteral("Le registre n'a pas pu être écrit : %1. Rien n'a été changé.").arg(query.lastError().text());
-}
-
 QString sellerName(const QSqlDatabase& db, qint64 raffle, qint64 seller)
 {
     QSqlQuery query(db);
@@ -35,7 +30,7 @@ QString sellerName(const QSqlDatabase& db, qint64 raffle, qint64 seller)
 }
 
 // Sets the tickets' state, and what goes with it, one by one.
-QString setState(const QSqlDatabase& db, const std::vector<TicketRow>& rows, const QString& state, const QVariant& seller,
+QString setState(const RaffleRegister& reg, const QSqlDatabase& db, const std::vector<TicketRow>& rows, const QString& state, const QVariant& seller,
                  const QString& dateColumn, const QDate& on)
 {
     QSqlQuery query(db);
@@ -46,7 +41,7 @@ QString setState(const QSqlDatabase& db, const std::vector<TicketRow>& rows, con
         query.addBindValue(on.toString(Qt::ISODate));
         query.addBindValue(row.id);
         if (!query.exec())
-            return failed(query);
+            return reg.writeFailure(query);
     }
     return {};
 }
@@ -93,7 +88,7 @@ Result RaffleRegister::handOut(qint64 raffleId, qint64 seller, const QDate& on, 
                               .arg(name, unitWords(unit, typed),
                                    counted(qint64(wanted.rows.size()), QStringLiteral("billet"), QStringLiteral("billets")));
     return act(raffleId, label, seller, [&](QSqlQuery&) {
-        return setState(db, wanted.rows, QStringLiteral("remis"), seller, QStringLiteral("handed_on"), on);
+        return setState(*this, db, wanted.rows, QStringLiteral("remis"), seller, QStringLiteral("handed_on"), on);
     });
 }
 
@@ -163,7 +158,7 @@ Result RaffleRegister::giveBack(qint64 raffleId, const Return& back)
                                    counts.join(QStringLiteral(", ")));
     return act(raffleId, label, seller, [&](QSqlQuery&) {
         for (const auto& [state, rows] : by)
-            if (const QString refusal = setState(db, rows, state, {}, QStringLiteral("returned_on"), back.on); !refusal.isEmpty())
+            if (const QString refusal = setState(*this, db, rows, state, {}, QStringLiteral("returned_on"), back.on); !refusal.isEmpty())
                 return refusal;
         return QString();
     });
@@ -194,7 +189,7 @@ Result RaffleRegister::receive(qint64 raffleId, qint64 seller, const Payment& pa
                                       payment.method == u"chèque" ? QVariant(payment.cheque.trimmed()) : QVariant(),
                                       QVariant(payment.on.toString(Qt::ISODate))})
             query.addBindValue(value);
-        return query.exec() ? QString() : failed(query);
+        return query.exec() ? QString() : writeFailure(query);
     });
 }
 
@@ -218,7 +213,7 @@ Result RaffleRegister::setBuyer(qint64 raffleId, const QString& number, const QS
         query.addBindValue(name.trimmed().isEmpty() ? QVariant() : QVariant(name.trimmed()));
         query.addBindValue(phone.trimmed().isEmpty() ? QVariant() : QVariant(phone.trimmed()));
         query.addBindValue(row.id);
-        return query.exec() ? QString() : failed(query);
+        return query.exec() ? QString() : writeFailure(query);
     });
 }
 
@@ -231,11 +226,11 @@ Result RaffleRegister::eraseBuyers(qint64 raffleId)
                                      "AND (buyer_name IS NOT NULL OR buyer_phone IS NOT NULL)"));
         query.addBindValue(raffleId);
         if (!query.exec())
-            return failed(query);
+            return writeFailure(query);
         query.prepare(QStringLiteral("UPDATE changes SET before = json_remove(before, '$.buyer_name', '$.buyer_phone') "
                                      "WHERE tbl = 'tickets' AND row IN (SELECT id FROM tickets WHERE raffle = ?)"));
         query.addBindValue(raffleId);
-        return query.exec() ? QString() : failed(query);
+        return query.exec() ? QString() : writeFailure(query);
     }, false);
     if (erased) {
         // The copies made before hold them too: they give way to one made now.

@@ -19,11 +19,6 @@ namespace calvorigne {
 
 namespace {
 
-QString failed(const QSqlQuery& query)
-{
-    return QStringLiteral("Le registre n'a pas pu être écrit : %1. Rien n'a été changé.").arg(query.lastError().text());
-}
-
 QVariant text(const QString& value)
 {
     return value.trimmed().isEmpty() ? QVariant() : QVariant(value.trimmed());
@@ -90,13 +85,13 @@ Result RaffleRegister::saveRaffle(Raffle& raffle, bool priceConfirmed)
             query.addBindValue(raffle.id);
         }
         if (!query.exec())
-            return failed(query);
+            return writeFailure(query);
         if (creating) {
             id = query.lastInsertId().toLongLong();
             query.prepare(QStringLiteral("UPDATE operations SET raffle = ? WHERE id = (SELECT id FROM current_operation)"));
             query.addBindValue(id);
             if (!query.exec())
-                return failed(query);
+                return writeFailure(query);
         }
         return QString();
     });
@@ -144,7 +139,7 @@ Result RaffleRegister::addRun(qint64 raffleId, const RunTickets& run, const QStr
     for (const QVariant& value : {QVariant(low), QVariant(high), QVariant(raffleId), QVariant(at)})
         query.addBindValue(value);
     if (!query.exec())
-        return {failed(query)};
+        return {writeFailure(query)};
     std::map<QString, std::vector<std::pair<qint64, QString>>> already; // by raffle
     while (query.next())
         if (wanted.count(query.value(0).toLongLong()))
@@ -171,7 +166,7 @@ Result RaffleRegister::addRun(qint64 raffleId, const RunTickets& run, const QStr
             for (const QVariant& value : {QVariant(raffleId), QVariant(number), QVariant(label(number)), QVariant(booklet + offset), QVariant(at)})
                 insert.addBindValue(value);
             if (!insert.exec())
-                return failed(insert);
+                return writeFailure(insert);
         }
         return QString();
     });
@@ -192,7 +187,7 @@ Result RaffleRegister::saveSeller(qint64 raffleId, Seller& seller)
         if (!creating)
             query.addBindValue(seller.id);
         if (!query.exec())
-            return failed(query);
+            return writeFailure(query);
         if (creating) {
             id = query.lastInsertId().toLongLong();
             query.exec(QStringLiteral("UPDATE operations SET seller = %1 WHERE id = (SELECT id FROM current_operation)").arg(id));
@@ -230,7 +225,7 @@ Result RaffleRegister::deleteSeller(qint64 raffleId, qint64 seller)
     return act(raffleId, QStringLiteral("Vendeur retiré : %1").arg(name), seller, [&](QSqlQuery& remove) {
         remove.prepare(QStringLiteral("DELETE FROM sellers WHERE id = ?"));
         remove.addBindValue(seller);
-        return remove.exec() ? QString() : failed(remove);
+        return remove.exec() ? QString() : writeFailure(remove);
     });
 }
 

@@ -88,7 +88,7 @@ void RaffleRegister::open()
     }
     query.finish();
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        say(heldOrFailed(query));
+        say(writeFailure(query));
         return;
     }
     const int version = raffleschema::version(query);
@@ -129,7 +129,7 @@ QString RaffleRegister::backUp() const
     return {};
 }
 
-QString RaffleRegister::heldOrFailed(const QSqlQuery& query) const
+QString RaffleRegister::writeFailure(const QSqlQuery& query) const
 {
     const QString where = QDir::toNativeSeparators(m_path);
     if (busy(query.lastError()))
@@ -149,7 +149,7 @@ Result RaffleRegister::act(qint64 raffle, const QString& label, qint64 seller, c
                                "Faites-le dans l'autre fenêtre.")};
     QSqlQuery query(database(m_connection));
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return {heldOrFailed(query)};
+        return {writeFailure(query)};
     Result result;
     query.prepare(QStringLiteral("INSERT INTO operations (raffle, at, label, seller, undoes) VALUES (?, ?, ?, ?, ?)"));
     query.addBindValue(raffle ? QVariant(raffle) : QVariant());
@@ -162,13 +162,13 @@ Result RaffleRegister::act(qint64 raffle, const QString& label, qint64 seller, c
     result.operation = query.lastInsertId().toLongLong();
     written = written && (!followed || query.exec(QStringLiteral("UPDATE current_operation SET id = %1").arg(result.operation)));
     if (!written) {
-        result.refusal = heldOrFailed(query);
+        result.refusal = writeFailure(query);
     } else {
         QSqlQuery scratch(database(m_connection));
         result.refusal = work(scratch);
         if (result.refusal.isEmpty() && !(query.exec(QStringLiteral("UPDATE current_operation SET id = NULL"))
                                           && query.exec(QStringLiteral("COMMIT"))))
-            result.refusal = heldOrFailed(query);
+            result.refusal = writeFailure(query);
     }
     if (!result.refusal.isEmpty()) {
         query.exec(QStringLiteral("ROLLBACK"));
@@ -214,7 +214,7 @@ QString RaffleRegister::restore(QSqlQuery& query, qint64 operation) const
     changes.prepare(QStringLiteral("SELECT tbl, row, kind, before FROM changes WHERE operation = ? ORDER BY id DESC"));
     changes.addBindValue(operation);
     if (!changes.exec())
-        return heldOrFailed(changes);
+        return writeFailure(changes);
     std::map<QString, QSqlQuery> statements;
     const auto statement = [&](const QString& table, const QString& kind) -> QSqlQuery& {
         const QString key = table + u' ' + kind;
@@ -244,15 +244,15 @@ QString RaffleRegister::restore(QSqlQuery& query, qint64 operation) const
         if (changes.value(2).toString() != u"insert")
             put.bindValue(QStringLiteral(":before"), changes.value(3));
         if (!put.exec())
-            return heldOrFailed(put);
+            return writeFailure(put);
     }
     query.prepare(QStringLiteral("UPDATE operations SET undone_by = (SELECT id FROM current_operation) WHERE id = ?"));
     query.addBindValue(operation);
     if (!query.exec())
-        return heldOrFailed(query);
+        return writeFailure(query);
     query.prepare(QStringLiteral("UPDATE operations SET undoes = ? WHERE id = (SELECT id FROM current_operation)"));
     query.addBindValue(operation);
-    return query.exec() ? QString() : heldOrFailed(query);
+    return query.exec() ? QString() : writeFailure(query);
 }
 
 std::vector<HistoryLine> RaffleRegister::history(qint64 raffle, Subject subject, qint64 key) const

@@ -78,6 +78,9 @@ public:
     // What happened to a ticket, a booklet or a seller, oldest first.
     std::vector<HistoryLine> history(qint64 raffle, Subject subject, qint64 key) const;
 
+    // Why the query could not write, in the user's words: the record held by another program,
+    // or the cause; nothing was changed.
+    QString writeFailure(const QSqlQuery& query) const;
     // For the transfer between records and what is printed: the connection's name.
     QString connection() const { return m_connection; }
     // Runs work as one action: begins it, gives it a label, commits or rolls back whole.
@@ -88,7 +91,6 @@ public:
 private:
     void open();
     void say(const QString& text);
-    QString heldOrFailed(const QSqlQuery& query) const;
     QString restore(QSqlQuery& query, qint64 operation) const;
     std::vector<Ticket> readTickets(const QString& which, qint64 key) const;
 

@@ -135,7 +135,7 @@ Result importRaffle(RaffleRegister& reg, const Transfer& transfer, bool replace)
     const QString label = QStringLiteral("Import de la tombola « %1 »%2").arg(transfer.name, replace ? QStringLiteral(", qui remplace celle du registre") : QString());
     Result result = reg.act(transfer.existing, label, 0, [&](QSqlQuery& query) -> QString {
         const QString bad = QStringLiteral("Le fichier ne peut pas être importé : %1. Rien n'a été changé.");
-        QSqlQuery drawn(query);
+        QSqlQuery drawn(db);
         if (transfer.existing && drawn.exec(QStringLiteral("SELECT 1 FROM draws WHERE raffle = %1").arg(transfer.existing)) && drawn.next())
             return QStringLiteral("La tombola « %1 » de ce registre a un tirage : elle ne peut plus être remplacée. Rien n'a été importé.").arg(transfer.name);
         if (transfer.existing)
