@@ -47,7 +47,7 @@ int main(int argc, char* argv[])
     {
         RaffleRegister reg(path, 0);
         Raffle r{0, {}, "Tombola de Noël 2026", 200, QDate(2026, 12, 20), "Salle des fêtes", "Arrêté n° 2026-118",
-                 "Amicale des écoles", "1 rue de la Mairie, 12345 Calvorigne", "W123456789", "Anne Durand"};
+                 "Amicale des écoles", "1 rue de la Mairie, 12345 Calvorigne", "W123456789", "Anne Durand", {}, {}, {}};
         reg.saveRaffle(r);
         raffle = r.id;
         // 3,333 booklets of 4 tickets, then 6,666 of 3: 33,330 tickets.

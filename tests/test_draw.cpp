@@ -31,7 +31,7 @@ const QStringList dice = {"3516244231", "6213455162"};
 // prizes, its draw prepared.
 qint64 exampleRaffle(RaffleRegister& reg)
 {
-    Raffle raffle{0, {}, "Tombola de l'exemple", 200, {}, {}, {}, {}, {}, {}, {}};
+    Raffle raffle{0, {}, "Tombola de l'exemple", 200, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
     reg.saveRaffle(raffle);
     reg.addRun(raffle.id, runOf(50, 10));
     Seller seller{0, "Martine Dupont", {}, {}, {}};

@@ -161,7 +161,7 @@ private slots:
         QVERIFY(!bytesOf(file).contains("Jeanne"));
 
         RaffleRegister second(dir.filePath("deux.sqlite"), 0);
-        Raffle other{0, {}, "Tombola de Pâques", 100, {}, {}, {}, {}, {}, {}, {}};
+        Raffle other{0, {}, "Tombola de Pâques", 100, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
         QVERIFY(second.saveRaffle(other));
         Transfer transfer = readTransfer(second, file);
         QVERIFY2(transfer.refusal.isEmpty(), qPrintable(transfer.refusal));

@@ -96,7 +96,7 @@ private slots:
         }) << "Les numéros 0040 à 0060 n'ont pas tous été imprimés par ce tirage, qui a imprimé 0001 à 0050 : seuls des billets "
               "imprimés entrent dans une tombola.";
         QTest::newRow("printed for another raffle") << Action([](RaffleRegister& reg, const SmallRaffle&) {
-            Raffle other{0, {}, "Tombola de Pâques", 100, {}, {}, {}, {}, {}, {}, {}};
+            Raffle other{0, {}, "Tombola de Pâques", 100, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
             reg.saveRaffle(other);
             return reg.addRun(other.id, runOf(10, 5), "0003-0007");
         }) << "Rien n'a été ajouté : les billets 0003 à 0007 sont déjà dans la tombola « Tombola de Noël ».";
@@ -183,7 +183,7 @@ private slots:
         const QString path = dir.filePath("registre.sqlite");
         {
             RaffleRegister reg(path, 0);
-            Raffle raffle{0, {}, "Grande tombola", 200, {}, {}, {}, {}, {}, {}, {}};
+            Raffle raffle{0, {}, "Grande tombola", 200, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
             QVERIFY(reg.saveRaffle(raffle));
             QVERIFY(reg.addRun(raffle.id, runOf(2000, 5)));
             Seller seller{0, "Martine Dupont", {}, {}, {}};
