@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     // The launcher's « suivi de la tombola »: that window alone, beside a Calvorigne that may be
     // printing; the register lets one window write at a time.
     if (application.arguments().contains(QStringLiteral("--tombola"))) {
-        calvorigne::openRaffleWindow(calvorigne::RunRecord::pathFor(settings), printer, dialogs);
+        calvorigne::openRaffleWindow(calvorigne::RunRecord::pathFor(settings), printer, dialogs, calvorigne::readSettings(settings).background);
         return QApplication::exec();
     }
     calvorigne::Instance instance(QFileInfo(calvorigne::besideSettings(settings, QStringLiteral(".Calvorigne.lock"))).absolutePath());

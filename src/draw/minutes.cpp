@@ -3,14 +3,11 @@
 #include "draw/algorithm.h"
 #include "raffle/money.h"
 
-#include <QAbstractTextDocumentLayout>
+#include "platform/htmlpages.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSaveFile>
-#include <QTextDocument>
 
 namespace calvorigne {
 
@@ -102,46 +99,11 @@ QString minutesHtml(const Raffle& raffle, const DrawCounts& counts, const DrawSt
 QString writeMinutes(const QString& html, const QJsonObject& data, const QString& pdfPath)
 {
     const QString jsonPath = QFileInfo(pdfPath).dir().filePath(QFileInfo(pdfPath).completeBaseName() + QStringLiteral(".json"));
-    QSaveFile pdf(pdfPath), json(jsonPath);
-    const auto failure = [](const QSaveFile& file) {
-        return QStringLiteral("« %1 » n'a pas pu être écrit : %2. S'il est ouvert dans un autre programme, fermez-le ; sinon, choisissez "
-                              "un autre dossier. Rien n'a été écrit.")
-            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
-    };
-    if (!pdf.open(QIODevice::WriteOnly))
-        return failure(pdf);
-    if (!json.open(QIODevice::WriteOnly) || json.write(QJsonDocument(data).toJson()) < 0)
-        return failure(json);
-    {
-        QPdfWriter writer(&pdf);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(18, 16, 18, 20), QPageLayout::Millimeter);
-        writer.setTitle(QStringLiteral("Procès-verbal du tirage"));
-        QTextDocument document;
-        document.setHtml(html);
-        QPainter painter(&writer);
-        const QRectF page = writer.pageLayout().paintRectPixels(writer.resolution()).translated(-writer.pageLayout().paintRectPixels(writer.resolution()).topLeft());
-        const double footer = writer.resolution() * 0.4;
-        // The document is laid out at the writer's resolution, so that pages break where printed.
-        document.documentLayout()->setPaintDevice(&writer);
-        document.setPageSize(QSizeF(page.width(), page.height() - footer));
-        const int pages = document.pageCount();
-        for (int k = 0; k < pages; ++k) {
-            if (k > 0)
-                writer.newPage();
-            painter.save();
-            painter.translate(0, -k * (page.height() - footer));
-            document.drawContents(&painter, QRectF(0, k * (page.height() - footer), page.width(), page.height() - footer));
-            painter.restore();
-            painter.drawText(QRectF(0, page.height() - footer, page.width(), footer), Qt::AlignCenter,
-                             QStringLiteral("page %1 / %2").arg(k + 1).arg(pages));
-        }
-    }
-    if (!json.commit())
-        return failure(json);
-    if (!pdf.commit())
-        return failure(pdf);
-    return {};
+    return writeAll({{jsonPath, [&](QIODevice& file) { return file.write(QJsonDocument(data).toJson()) >= 0; }},
+                     {pdfPath, [&](QIODevice& file) {
+                          writePdfPages(html, QStringLiteral("Procès-verbal du tirage"), file);
+                          return true;
+                      }}});
 }
 
 } // namespace calvorigne

@@ -91,7 +91,7 @@ QStringList BookletList::cells(const BookletLine& line) const
 
 QByteArray BookletList::csv() const
 {
-    QByteArray bytes = "\xEF\xBB\xBF" + csvLine(headers());
+    QByteArray bytes = csvHead(headers());
     for (const BookletLine& line : lines)
         bytes += csvLine(cells(line));
     return bytes;

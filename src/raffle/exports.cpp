@@ -10,8 +10,6 @@ namespace calvorigne {
 
 namespace {
 
-const QByteArray bom = "\xEF\xBB\xBF";
-
 QString day(const QDate& date)
 {
     return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
@@ -77,7 +75,7 @@ QByteArray ticketsCsv(const std::vector<Ticket>& tickets, bool buyers)
                            QStringLiteral("Remis le"), QStringLiteral("Rendu le")};
     if (buyers)
         headers << QStringLiteral("Acheteur") << QStringLiteral("Téléphone de l'acheteur");
-    QByteArray bytes = bom + csvLine(headers);
+    QByteArray bytes = csvHead(headers);
     bytes.reserve(qsizetype(tickets.size()) * 48);
     for (const Ticket& t : tickets) {
         QStringList cells = {t.label, QString::number(t.booklet), stateWords(t.state), typedText(t.seller), day(t.handedOn),
@@ -91,7 +89,7 @@ QByteArray ticketsCsv(const std::vector<Ticket>& tickets, bool buyers)
 
 QByteArray balancesCsv(const std::vector<Balance>& balances)
 {
-    QByteArray bytes = bom + csvLine({QStringLiteral("Vendeur"), QStringLiteral("Remis"), QStringLiteral("Vendus"), QStringLiteral("Invendus"),
+    QByteArray bytes = csvHead({QStringLiteral("Vendeur"), QStringLiteral("Remis"), QStringLiteral("Vendus"), QStringLiteral("Invendus"),
                                       QStringLiteral("Annulés"), QStringLiteral("Perdus"), QStringLiteral("Encore dehors"),
                                       QStringLiteral("Dû (€)"), QStringLiteral("Reçu (€)"), QStringLiteral("Écart (€)")});
     for (const Balance& b : balances)
@@ -103,7 +101,7 @@ QByteArray balancesCsv(const std::vector<Balance>& balances)
 
 QByteArray paymentsCsv(const std::vector<PaymentLine>& payments)
 {
-    QByteArray bytes = bom + csvLine({QStringLiteral("Date"), QStringLiteral("Vendeur"), QStringLiteral("Montant (€)"),
+    QByteArray bytes = csvHead({QStringLiteral("Date"), QStringLiteral("Vendeur"), QStringLiteral("Montant (€)"),
                                       QStringLiteral("Moyen"), QStringLiteral("Chèque n°")});
     for (const PaymentLine& p : payments)
         bytes += csvLine({day(p.on), typedText(p.seller), moneyCell(p.cents), p.method, typedText(p.cheque)});

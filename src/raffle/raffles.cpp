@@ -71,11 +71,14 @@ Result RaffleRegister::saveRaffle(Raffle& raffle, bool priceConfirmed)
     const Result result = act(raffle.id, label, 0, [&](QSqlQuery& query) {
         const QVariantList values = {raffle.name.trimmed(), raffle.priceCents, raffle.drawDate.isValid() ? QVariant(raffle.drawDate.toString(Qt::ISODate)) : QVariant(),
                                      text(raffle.drawPlace), text(raffle.authorisation), text(raffle.association),
-                                     text(raffle.address), text(raffle.rna), text(raffle.president)};
+                                     text(raffle.address), text(raffle.rna), text(raffle.president), text(raffle.cause),
+                                     text(raffle.purpose), text(raffle.profitUse)};
         query.prepare(creating ? QStringLiteral("INSERT INTO raffles (name, price_cents, draw_date, draw_place, authorisation, "
-                                                "association, address, rna, president, uid, created) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                                "association, address, rna, president, cause, purpose, profit_use, uid, created) "
+                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                                : QStringLiteral("UPDATE raffles SET name = ?, price_cents = ?, draw_date = ?, draw_place = ?, "
-                                                "authorisation = ?, association = ?, address = ?, rna = ?, president = ? WHERE id = ?"));
+                                                "authorisation = ?, association = ?, address = ?, rna = ?, president = ?, cause = ?, "
+                                                "purpose = ?, profit_use = ? WHERE id = ?"));
         for (const QVariant& value : values)
             query.addBindValue(value);
         if (creating) {
@@ -98,6 +101,38 @@ Result RaffleRegister::saveRaffle(Raffle& raffle, bool priceConfirmed)
     if (result)
         raffle.id = id;
     return result;
+}
+
+Account RaffleRegister::account(qint64 raffle) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT prizes_cents, printing_cents, paper_cents, other_cents, other_label, result_use FROM accounts "
+                                 "WHERE raffle = ?"));
+    query.addBindValue(raffle);
+    if (!m_usable || !query.exec() || !query.next())
+        return {};
+    return {query.value(0).toLongLong(), query.value(1).toLongLong(), query.value(2).toLongLong(), query.value(3).toLongLong(),
+            query.value(4).toString(), query.value(5).toString()};
+}
+
+Result RaffleRegister::saveAccount(qint64 raffle, const Account& account)
+{
+    if (!this->raffle(raffle))
+        return {QStringLiteral("Choisissez la tombola.")};
+    if (account.otherCents > 0 && account.otherLabel.trimmed().isEmpty())
+        return {QStringLiteral("Dites ce que sont les autres frais de %1, par exemple « location de la salle ».").arg(moneyText(account.otherCents))};
+    return act(raffle, QStringLiteral("Frais de la tombola : %1").arg(moneyText(account.costsCents())), 0, [&](QSqlQuery& query) {
+        query.prepare(QStringLiteral("INSERT INTO accounts (raffle, prizes_cents, printing_cents, paper_cents, other_cents, other_label, "
+                                     "result_use) VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (raffle) DO UPDATE SET "
+                                     "prizes_cents = excluded.prizes_cents, printing_cents = excluded.printing_cents, "
+                                     "paper_cents = excluded.paper_cents, other_cents = excluded.other_cents, "
+                                     "other_label = excluded.other_label, result_use = excluded.result_use"));
+        for (const QVariant& value : {QVariant(raffle), QVariant(account.prizesCents), QVariant(account.printingCents),
+                                      QVariant(account.paperCents), QVariant(account.otherCents), text(account.otherLabel),
+                                      text(account.resultUse)})
+            query.addBindValue(value);
+        return query.exec() ? QString() : writeFailure(query);
+    });
 }
 
 Result RaffleRegister::addRun(qint64 raffleId, const RunTickets& run, const QString& typed)

@@ -46,8 +46,13 @@ public:
     // have started asks first: priceQuestion() says what changes.
     Result saveRaffle(Raffle& raffle, bool priceConfirmed = false);
     QString priceQuestion(const Raffle& raffle) const;
+    // The costs typed for the raffle's account; none yet, all zero.
+    Account account(qint64 raffle) const;
+    Result saveAccount(qint64 raffle, const Account& account);
     // The runs on paper whose tickets may join a raffle, newest first.
     std::vector<PrintedRunChoice> printedRuns() const;
+    // The run that printed the raffle's first ticket, as the record keeps it.
+    std::optional<PrintedRunChoice> firstRun(qint64 raffle) const;
     // Adds a run's numbers, all or those typed, with their booklets.
     Result addRun(qint64 raffle, const RunTickets& run, const QString& typed = {});
 

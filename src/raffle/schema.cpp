@@ -9,13 +9,15 @@ const std::vector<Followed>& followed()
     static const std::vector<Followed> tables = {
         {QStringLiteral("raffles"),
          {"uid", "name", "price_cents", "draw_date", "draw_place", "authorisation", "association", "address", "rna", "president",
-          "created"}},
+          "created", "cause", "purpose", "profit_use"}},
         {QStringLiteral("sellers"), {"raffle", "name", "phone", "email", "note"}},
         {QStringLiteral("tickets"),
          {"raffle", "number", "label", "booklet", "run_at", "state", "seller", "handed_on", "returned_on", "buyer_name",
           "buyer_phone"}},
         {QStringLiteral("payments"), {"raffle", "seller", "cents", "method", "cheque", "paid_on"}},
         {QStringLiteral("prizes"), {"raffle", "rank", "description", "donor", "value_cents"}},
+        {QStringLiteral("accounts"),
+         {"raffle", "prizes_cents", "printing_cents", "paper_cents", "other_cents", "other_label", "result_use"}},
     };
     return tables;
 }
@@ -84,11 +86,31 @@ bool addDraws(QSqlQuery& query)
            && trail(query, followed()[4]);
 }
 
+// What the papers for the mayor need of a raffle: its cause, its object and the use of its
+// profits; and the costs its account sets against the money.
+bool addPapers(QSqlQuery& query)
+{
+    return run(query,
+               {"ALTER TABLE raffles ADD COLUMN cause TEXT", "ALTER TABLE raffles ADD COLUMN purpose TEXT",
+                "ALTER TABLE raffles ADD COLUMN profit_use TEXT",
+                "CREATE TABLE accounts (id INTEGER PRIMARY KEY, raffle INTEGER NOT NULL UNIQUE REFERENCES raffles (id), "
+                "prizes_cents INTEGER NOT NULL DEFAULT 0 CHECK (prizes_cents >= 0), "
+                "printing_cents INTEGER NOT NULL DEFAULT 0 CHECK (printing_cents >= 0), "
+                "paper_cents INTEGER NOT NULL DEFAULT 0 CHECK (paper_cents >= 0), "
+                "other_cents INTEGER NOT NULL DEFAULT 0 CHECK (other_cents >= 0), other_label TEXT, result_use TEXT)",
+                // The raffle's trail takes its new columns.
+                "DROP TRIGGER IF EXISTS raffles_insert", "DROP TRIGGER IF EXISTS raffles_update", "DROP TRIGGER IF EXISTS raffles_delete",
+                "UPDATE raffle_schema SET version = 2"})
+           && trail(query, followed()[0]) && trail(query, followed()[5]);
+}
+
 } // namespace
 
 bool createOrMigrate(QSqlQuery& query, int version)
 {
-    if (version >= 1)
+    if (version == 1)
+        return addPapers(query);
+    if (version >= 2)
         return true;
     const char* const statements[] = {
         "CREATE TABLE raffle_schema (version INTEGER NOT NULL)",
@@ -126,10 +148,10 @@ bool createOrMigrate(QSqlQuery& query, int version)
     for (const char* statement : statements)
         if (!query.exec(QString::fromUtf8(statement)))
             return false;
-    for (std::size_t k = 0; k < 4; ++k)
+    for (std::size_t k = 1; k < 4; ++k)
         if (!trail(query, followed()[k]))
             return false;
-    return addDraws(query);
+    return addDraws(query) && addPapers(query);
 }
 
 } // namespace calvorigne::raffleschema

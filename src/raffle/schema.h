@@ -10,7 +10,7 @@
 
 namespace calvorigne::raffleschema {
 
-constexpr int currentVersion = 1;
+constexpr int currentVersion = 2;
 
 // A table whose rows the trail follows, and its columns but id.
 struct Followed {

@@ -16,11 +16,12 @@ Raffle raffleOf(const QSqlQuery& q)
 {
     return {q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toLongLong(),
             QDate::fromString(q.value(4).toString(), Qt::ISODate), q.value(5).toString(), q.value(6).toString(),
-            q.value(7).toString(), q.value(8).toString(), q.value(9).toString(), q.value(10).toString()};
+            q.value(7).toString(), q.value(8).toString(), q.value(9).toString(), q.value(10).toString(),
+            q.value(11).toString(), q.value(12).toString(), q.value(13).toString()};
 }
 
 const QString raffleColumns = QStringLiteral("id, uid, name, price_cents, draw_date, draw_place, authorisation, association, address, rna, "
-                                             "president");
+                                             "president, cause, purpose, profit_use");
 
 // The register writes its days as 2026-12-01; read at the pace of a whole raffle's tickets.
 QDate day(const QVariant& value)
@@ -55,6 +56,20 @@ std::vector<PrintedRunChoice> RaffleRegister::printedRuns() const
             runs.push_back({runtable::fromStamp(query.value(0).toLongLong()), query.value(1).toLongLong(), query.value(2).toLongLong(),
                             query.value(3).toString()});
     return runs;
+}
+
+std::optional<PrintedRunChoice> RaffleRegister::firstRun(qint64 raffle) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT run_at FROM tickets WHERE raffle = ? ORDER BY number LIMIT 1"));
+    query.addBindValue(raffle);
+    if (!m_usable || !query.exec() || !query.next())
+        return std::nullopt;
+    const QDateTime at = runtable::fromStamp(query.value(0).toLongLong());
+    for (const PrintedRunChoice& run : printedRuns())
+        if (run.at == at)
+            return run;
+    return std::nullopt;
 }
 
 std::optional<Raffle> RaffleRegister::raffle(qint64 id) const

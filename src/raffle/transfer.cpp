@@ -27,6 +27,9 @@ const QStringList ticketColumns = {"number", "label", "booklet", "run_at", "stat
                                    "buyer_phone"};
 const QStringList paymentColumns = {"seller", "cents", "method", "cheque", "paid_on"};
 const QStringList prizeColumns = {"rank", "description", "donor", "value_cents"};
+// Added later, each under a key of its own, so that files written before them still read.
+const QStringList paperColumns = {"cause", "purpose", "profit_use"};
+const QStringList accountColumns = {"prizes_cents", "printing_cents", "paper_cents", "other_cents", "other_label", "result_use"};
 
 QJsonArray rows(const QSqlDatabase& db, const QString& table, const QStringList& columns, qint64 raffle)
 {
@@ -80,7 +83,9 @@ Result exportRaffle(const RaffleRegister& reg, qint64 raffle, const QString& pat
                            {"sellers", rows(db, QStringLiteral("sellers"), sellerColumns, raffle)},
                            {"tickets", tickets},
                            {"payments", rows(db, QStringLiteral("payments"), paymentColumns, raffle)},
-                           {"prizes", rows(db, QStringLiteral("prizes"), prizeColumns, raffle)}};
+                           {"prizes", rows(db, QStringLiteral("prizes"), prizeColumns, raffle)},
+                           {"papers", rows(db, QStringLiteral("raffles"), paperColumns, raffle).first()},
+                           {"account", rows(db, QStringLiteral("accounts"), accountColumns, raffle)}};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(data).toJson(QJsonDocument::Compact)) < 0 || !file.commit())
         return {QStringLiteral("La tombola n'a pas pu être écrite dans « %1 » : %2. Si ce fichier est ouvert dans un autre programme, "
@@ -139,7 +144,8 @@ Result importRaffle(RaffleRegister& reg, const Transfer& transfer, bool replace)
         if (transfer.existing && drawn.exec(QStringLiteral("SELECT 1 FROM draws WHERE raffle = %1").arg(transfer.existing)) && drawn.next())
             return QStringLiteral("La tombola « %1 » de ce registre a un tirage : elle ne peut plus être remplacée. Rien n'a été importé.").arg(transfer.name);
         if (transfer.existing)
-            for (const QString& table : {QStringLiteral("prizes"), QStringLiteral("payments"), QStringLiteral("tickets"), QStringLiteral("sellers")})
+            for (const QString& table : {QStringLiteral("accounts"), QStringLiteral("prizes"), QStringLiteral("payments"),
+                                         QStringLiteral("tickets"), QStringLiteral("sellers")})
                 if (!query.exec(QStringLiteral("DELETE FROM %1 WHERE raffle = %2").arg(table).arg(transfer.existing)))
                     return bad.arg(query.lastError().text());
         if (transfer.existing && !query.exec(QStringLiteral("DELETE FROM raffles WHERE id = %1").arg(transfer.existing)))
@@ -174,6 +180,17 @@ Result importRaffle(RaffleRegister& reg, const Transfer& transfer, bool replace)
         for (const QJsonValue& row : transfer.data.value("prizes").toArray())
             if (row.toArray().size() != prizeColumns.size() || !insert(query, QStringLiteral("prizes"), prizeColumns, row.toArray(), {raffle}))
                 return bad.arg(QStringLiteral("un lot est mal décrit"));
+        if (const QJsonArray papers = transfer.data.value("papers").toArray(); !papers.isEmpty()) {
+            query.prepare(QStringLiteral("UPDATE raffles SET cause = ?, purpose = ?, profit_use = ? WHERE id = ?"));
+            for (const QJsonValue& cell : papers)
+                query.addBindValue(cell.toVariant());
+            query.addBindValue(raffle);
+            if (papers.size() != paperColumns.size() || !query.exec())
+                return bad.arg(QStringLiteral("la cause de la tombola est mal décrite"));
+        }
+        for (const QJsonValue& row : transfer.data.value("account").toArray())
+            if (row.toArray().size() != accountColumns.size() || !insert(query, QStringLiteral("accounts"), accountColumns, row.toArray(), {raffle}))
+                return bad.arg(QStringLiteral("les frais de la tombola sont mal décrits"));
         query.prepare(QStringLiteral("UPDATE operations SET raffle = ? WHERE id = (SELECT id FROM current_operation)"));
         query.addBindValue(raffle);
         return query.exec() ? QString() : bad.arg(query.lastError().text());

@@ -16,6 +16,15 @@ struct Raffle {
     QDate drawDate;
     QString drawPlace, authorisation;
     QString association, address, rna, president;
+    // For the mayor: the cause the law names, what the raffle is for, where its profits go.
+    QString cause, purpose, profitUse;
+};
+
+// The raffle's costs, typed for its account, and what its result went to.
+struct Account {
+    qint64 prizesCents = 0, printingCents = 0, paperCents = 0, otherCents = 0;
+    QString otherLabel, resultUse;
+    qint64 costsCents() const { return prizesCents + printingCents + paperCents + otherCents; }
 };
 
 struct Seller {

@@ -40,6 +40,11 @@ QByteArray csvLine(const QStringList& fields)
     return quoted.join(u';').toUtf8() + "\r\n";
 }
 
+QByteArray csvHead(const QStringList& headings)
+{
+    return "\xEF\xBB\xBF" + csvLine(headings);
+}
+
 Journal::Journal(const QString& settingsPath)
     : m_path(besideSettings(settingsPath, QStringLiteral("Calvorigne-journal.csv")))
 {

@@ -80,5 +80,7 @@ JournalReading readJournal(const QString& path, const std::function<bool(const J
 QString csvField(QString text);
 // A line of such a file, as French Excel reads it: fields quoted as needed, ';' between them, CRLF.
 QByteArray csvLine(const QStringList& fields);
+// A CSV's first line, after the byte-order mark by which French Excel reads it as UTF-8.
+QByteArray csvHead(const QStringList& headings);
 
 } // namespace calvorigne

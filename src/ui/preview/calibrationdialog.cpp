@@ -8,7 +8,7 @@
 #include "platform/printerprofile.h"
 #include "ui/window/numero.h"
 
-#include "ui/preview/sheetpicture.h"
+#include "platform/sheetpicture.h"
 
 #include <QBoxLayout>
 #include <QDialogButtonBox>

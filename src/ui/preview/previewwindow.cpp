@@ -7,7 +7,7 @@
 #include "ui/preview/bookletlist.h"
 #include "ui/preview/calibrationdialog.h"
 #include "ui/preview/onscreen.h"
-#include "ui/preview/sheetpicture.h"
+#include "platform/sheetpicture.h"
 #include "ui/preview/ticketpanel.h"
 #include "ui/raffle/opening.h"
 #include "ui/raffle/rafflewindow.h"
@@ -221,7 +221,7 @@ BookletListWindow* PreviewWindow::showBooklets()
 RaffleWindow* PreviewWindow::showRaffle()
 {
     if (!m_raffle)
-        m_raffle = openRaffleWindow(m_window.runRecord().path(), m_window.printer(), m_window.dialogs(), this);
+        m_raffle = openRaffleWindow(m_window.runRecord().path(), m_window.printer(), m_window.dialogs(), m_window.backgroundPicture(), this);
     m_raffle->show();
     m_raffle->raise();
     m_raffle->activateWindow();

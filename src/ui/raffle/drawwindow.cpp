@@ -378,7 +378,7 @@ void DrawWindow::exportWinners()
     QStringList headers = {QStringLiteral("Lot n°"), QStringLiteral("Lot"), QStringLiteral("Valeur (€)"), QStringLiteral("Billet"), QStringLiteral("Heure")};
     if (contact)
         headers << QStringLiteral("Acheteur") << QStringLiteral("Téléphone");
-    QByteArray bytes = "\xEF\xBB\xBF" + csvLine(headers);
+    QByteArray bytes = csvHead(headers);
     for (const Prize& p : m_book.prizes())
         for (const DrawResult& r : draw->results)
             if (r.outcome == u"gagnant" && r.prizeRank == p.rank) {

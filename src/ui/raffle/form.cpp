@@ -1,5 +1,9 @@
 #include "form.h"
 
+#include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -40,6 +44,13 @@ QLineEdit* Form::addText(const QString& label, const QString& value, const QStri
     field->setMinimumWidth(280);
     m_fields->addRow(label, field);
     return field;
+}
+
+QString suggestedPath(const QString& name, const QString& extension)
+{
+    QString file = name;
+    file.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(file + extension);
 }
 
 QComboBox* Form::addChoice(const QString& label, const QStringList& items)

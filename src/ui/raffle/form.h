@@ -15,6 +15,9 @@ class QLineEdit;
 
 namespace calvorigne {
 
+// Where a paper is offered to be saved: the user's documents, under that name made safe.
+QString suggestedPath(const QString& name, const QString& extension);
+
 class Form : public QDialog {
     Q_OBJECT
 public:

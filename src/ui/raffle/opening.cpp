@@ -1,5 +1,7 @@
 #include "opening.h"
 
+#include "documents/specimen.h"
+#include "platform/sheetpicture.h"
 #include "print/recordedlayout.h"
 #include "raffle/runtickets.h"
 #include "ui/raffle/rafflewindow.h"
@@ -8,7 +10,8 @@
 
 namespace calvorigne {
 
-RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer, Dialogs& dialogs, QWidget* parent)
+RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer, Dialogs& dialogs, const QString& background,
+                               QWidget* parent)
 {
     auto reg = std::make_unique<RaffleRegister>(recordPath);
     const QString notice = reg->notice();
@@ -22,6 +25,14 @@ RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer
         return runTickets(plan, run.at);
     };
     auto* window = new RaffleWindow(std::move(reg), dialogs, ticketsOf, parent);
+    window->setSpecimen([&printer, background](const PrintedRunChoice& run, const QString& path) {
+        const std::optional<RecordedLayout> layout = RecordedLayout::read(run.layout);
+        if (!layout)
+            return QStringLiteral("Les réglages de ce tirage n'ont pas été gardés : le spécimen ne peut pas être dessiné.");
+        QString why;
+        const QImage sheet = background.isEmpty() ? QImage() : sheetPicture(background, &why);
+        return calvorigne::writeSpecimen(planRun(*layout, printer), {printer.sheet(), printer.printable(), printer.metrics(), sheet}, path);
+    });
     window->show();
     if (!notice.isEmpty())
         dialogs.message(notice);

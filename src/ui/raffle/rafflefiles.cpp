@@ -2,17 +2,16 @@
 // computer, and the buyers' erasure.
 #include "rafflewindow.h"
 
+#include "platform/htmlpages.h"
 #include "raffle/exports.h"
 #include "raffle/papers.h"
 #include "raffle/transfer.h"
+#include "ui/raffle/form.h"
 
 #include <QDir>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QRegularExpression>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTextDocument>
 
@@ -20,22 +19,10 @@ namespace calvorigne {
 
 namespace {
 
-QString suggested(const QString& name, const QString& extension)
-{
-    QString file = name;
-    file.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("-"));
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(file + extension);
-}
-
 // Written whole or not at all; the cause said in the program's words.
 QString written(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return {};
-    return QStringLiteral("« %1 » n'a pas pu être écrit : %2. S'il est ouvert dans un autre programme, fermez-le ; sinon, choisissez "
-                          "un autre dossier.")
-        .arg(QDir::toNativeSeparators(path), file.errorString());
+    return writeWhole(path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }
 
 } // namespace
@@ -53,20 +40,19 @@ void RaffleWindow::printHtml(const QString& html, const QString& title)
         if (dialog.exec() == QDialog::Accepted)
             document.print(&printer);
     } else if (how == 1) {
-        const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Enregistrer en PDF"), suggested(title, QStringLiteral(".pdf")),
+        const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Enregistrer en PDF"), suggestedPath(title, QStringLiteral(".pdf")),
                                                                  QStringLiteral("Documents PDF (*.pdf)"));
         if (!path)
             return;
-        QSaveFile file(*path);
-        bool done = file.open(QIODevice::WriteOnly);
-        if (done) {
+        const QString failure = writeWhole(*path, [&](QIODevice& file) {
             QPdfWriter pdf(&file);
             pdf.setPageSize(QPageSize(QPageSize::A4));
             pdf.setTitle(title);
             document.print(&pdf);
-        }
-        if (!(done && file.commit()))
-            m_dialogs.message(written(*path, {}));
+            return true;
+        });
+        if (!failure.isEmpty())
+            m_dialogs.message(failure);
     }
 }
 
@@ -132,7 +118,7 @@ void RaffleWindow::exportCsv()
         bytes = paymentsCsv(m_reg.payments(m_raffle));
         name = QStringLiteral("%1 - paiements").arg(raffle.name);
     }
-    const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Exporter en CSV"), suggested(name, QStringLiteral(".csv")),
+    const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Exporter en CSV"), suggestedPath(name, QStringLiteral(".csv")),
                                                              QStringLiteral("Fichiers CSV (*.csv)"));
     if (path)
         if (const QString failed = written(*path, bytes); !failed.isEmpty())
@@ -151,7 +137,7 @@ void RaffleWindow::exportRaffle()
                                                            "suivant en a besoin pour prévenir les gagnants ; sinon, laissez-les ici."),
                                             {QStringLiteral("Sans les acheteurs"), QStringLiteral("Avec les acheteurs")}, 0)
                                == 1;
-    const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Exporter la tombola"), suggested(raffle.name, QStringLiteral(".tombola")),
+    const std::optional<QString> path = m_dialogs.fileToSave(QStringLiteral("Exporter la tombola"), suggestedPath(raffle.name, QStringLiteral(".tombola")),
                                                              QStringLiteral("Tombolas Calvorigne (*.tombola)"));
     if (!path)
         return;

@@ -1,6 +1,7 @@
 // The raffle window's forms: each fills an action of the register from what is typed.
 #include "rafflewindow.h"
 
+#include "documents/law.h"
 #include "raffle/money.h"
 #include "ui/raffle/form.h"
 
@@ -59,6 +60,12 @@ void RaffleWindow::raffleForm(const Raffle& start, const QString& title)
     auto* address = form->addText(QStringLiteral("Adresse :"), start.address);
     auto* rna = form->addText(QStringLiteral("N° RNA :"), start.rna, QStringLiteral("W123456789"));
     auto* president = form->addText(QStringLiteral("Président(e) :"), start.president);
+    auto* cause = form->addChoice(QStringLiteral("Cause :"), QStringList{QString()} + law::causes());
+    cause->setEditable(true);
+    cause->setCurrentText(start.cause);
+    auto* purpose = form->addText(QStringLiteral("Objet :"), start.purpose, QStringLiteral("financer la classe de neige des CM2"));
+    auto* profitUse = form->addText(QStringLiteral("Utilisation des bénéfices :"), start.profitUse,
+                                    QStringLiteral("achat du car pour la classe de neige"));
     form->onSave(
         [=, this]() {
             Raffle r = start;
@@ -70,6 +77,7 @@ void RaffleWindow::raffleForm(const Raffle& start, const QString& title)
             r.drawDate = date->date();
             r.drawPlace = place->text(), r.authorisation = authorisation->text(), r.association = association->text();
             r.address = address->text(), r.rna = rna->text(), r.president = president->text();
+            r.cause = cause->currentText(), r.purpose = purpose->text(), r.profitUse = profitUse->text();
             bool confirmed = false;
             if (const QString question = m_reg.priceQuestion(r); !question.isEmpty()) {
                 if (!m_dialogs.question(question))

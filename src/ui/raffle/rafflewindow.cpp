@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -92,6 +93,14 @@ void RaffleWindow::build()
     auto* draw = new QPushButton(QStringLiteral("Tirage…"));
     connect(draw, &QPushButton::clicked, this, &RaffleWindow::showDraw);
     top->addWidget(draw);
+    auto* papers = new QPushButton(QStringLiteral("Documents"));
+    auto* menu = new QMenu(papers);
+    menu->addAction(QStringLiteral("Dossier pour la mairie…"), this, &RaffleWindow::writeMayorFile);
+    menu->addAction(QStringLiteral("Billet spécimen…"), this, &RaffleWindow::writeSpecimen);
+    menu->addAction(QStringLiteral("Règlement de la tombola…"), this, &RaffleWindow::writeRules);
+    menu->addAction(QStringLiteral("Compte rendu financier…"), this, &RaffleWindow::writeAccount);
+    papers->setMenu(menu);
+    top->addWidget(papers);
     layout->addLayout(top);
 
     auto* acts = new QHBoxLayout;
