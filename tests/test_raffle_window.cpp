@@ -41,20 +41,25 @@ struct Opened {
     QList<QLineEdit*> texts;
     QList<QComboBox*> choices;
 };
-Opened open(QWidget* window, const QString& text)
+// The form a button or an action opened, its fields in order.
+Opened shown(QWidget* window)
 {
-    button(window, text)->click();
     Opened opened;
     for (Form* form : window->findChildren<Form*>())
         if (form->isVisible())
             opened.form = form;
     if (opened.form) {
         for (QLineEdit* line : opened.form->findChildren<QLineEdit*>())
-            if (!line->parent()->inherits("QAbstractSpinBox"))
+            if (!line->parent()->inherits("QAbstractSpinBox") && !line->parent()->inherits("QComboBox"))
                 opened.texts << line;
         opened.choices = opened.form->findChildren<QComboBox*>();
     }
     return opened;
+}
+Opened open(QWidget* window, const QString& text)
+{
+    button(window, text)->click();
+    return shown(window);
 }
 
 QStringList column(QTableView* view, int column)
@@ -228,6 +233,90 @@ private slots:
         QVERIFY(dialogs.messages.last().startsWith("Le tirage de cette tombola est préparé"));
         out.form->reject();
         room->close();
+    }
+
+    // The papers from the window: the cause chosen in the raffle's form, the mayor's file with
+    // what it warns of, the rules, the account with its costs; what cannot be read is refused
+    // and the form keeps it.
+    void thePapersFromItsWindow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("registre.sqlite");
+        SmallRaffle small;
+        {
+            RaffleRegister reg(path, 0);
+            small.make(reg);
+            QVERIFY(reg.handOut(small.raffle.id, small.martine.id, QDate(2026, 12, 1), "1", Unit::Booklets));
+            QVERIFY(reg.giveBack(small.raffle.id, {"1", Unit::Booklets, Return::Outcome::Sold, {}, {}, QDate(2026, 12, 9)}));
+            QVERIFY(reg.receive(small.raffle.id, small.martine.id, {"10", "chèque", "1234567", QDate(2026, 12, 9)}));
+        }
+        ScriptedDialogs dialogs;
+        RaffleWindow window(std::make_unique<RaffleRegister>(path, 0), dialogs, {});
+        RaffleRegister& reg = window.raffleRegister();
+        window.writeRules();
+        QVERIFY(dialogs.messages.value(0).startsWith("Le règlement nomme l'association"));
+        QVERIFY(window.findChildren<Form*>().isEmpty());
+
+        Opened edit = open(&window, "Modifier…");
+        edit.texts[4]->setText("Amicale des écoles");
+        edit.choices[0]->setCurrentText("éducative");
+        edit.texts[9]->setText("le car de la classe de neige");
+        edit.form->save();
+        QCOMPARE(reg.raffle(small.raffle.id)->cause, QString("éducative"));
+        QCOMPARE(reg.raffle(small.raffle.id)->profitUse, QString("le car de la classe de neige"));
+        QTRY_VERIFY(window.findChildren<Form*>().isEmpty());
+
+        window.writeMayorFile();
+        Opened mayor = shown(&window);
+        QCOMPARE(mayor.texts[0]->text(), QString("50"));
+        mayor.texts[0]->setText("cinquante");
+        mayor.form->save();
+        QCOMPARE(dialogs.messages.last(), QString("« cinquante » n'est pas un nombre de billets : écrivez par exemple 1500."));
+        QVERIFY(mayor.form->isVisible());
+        mayor.texts[0]->setText("4000");
+        const QString file = dir.filePath("dossier.pdf");
+        dialogs.files = {file};
+        mayor.form->save();
+        QVERIFY2(!mayor.form->isVisible(), qPrintable(dialogs.messages.join(" / ")));
+        const QString said = dialogs.messages.last();
+        QVERIFY2(said.startsWith(QString("Le dossier pour la mairie est écrit dans « %1 ».").arg(QDir::toNativeSeparators(file))), qPrintable(said));
+        QVERIFY(said.contains("Le capital d'émission, 8\u00A0000,00\u00A0€, dépasse 7\u00A0500,00\u00A0€"));
+        QVERIFY(said.contains("dans moins d'un mois")); // the form's date is today's
+        QVERIFY(bytesOf(file).startsWith("%PDF"));
+        QTRY_VERIFY(window.findChildren<Form*>().isEmpty());
+
+        window.writeRules();
+        Opened rules = shown(&window);
+        rules.choices[0]->setCurrentIndex(1);
+        rules.texts[0]->setText("0");
+        rules.form->save();
+        QVERIFY(dialogs.messages.last().startsWith("« 0 » n'est pas un délai"));
+        rules.texts[0]->setText("60");
+        dialogs.files = {dir.filePath("règlement.odt")};
+        rules.form->save();
+        QVERIFY(dialogs.messages.last().startsWith("Le règlement est écrit dans"));
+        QVERIFY(bytesOf(dir.filePath("règlement.odt")).startsWith("PK"));
+        QVERIFY(bytesOf(dir.filePath("règlement.pdf")).startsWith("%PDF"));
+        QTRY_VERIFY(window.findChildren<Form*>().isEmpty());
+
+        window.writeAccount();
+        Opened account = shown(&window);
+        QCOMPARE(account.texts[5]->text(), QString("le car de la classe de neige"));
+        account.texts[0]->setText("12,345");
+        account.form->save();
+        QCOMPARE(dialogs.messages.last(), QString("« 12,345 » n'est pas une somme : écrivez des euros et des centimes, par exemple 45,90."));
+        QCOMPARE(reg.account(small.raffle.id).prizesCents, 0);
+        account.texts[0]->setText("4,50");
+        account.texts[3]->setText("3");
+        account.texts[4]->setText("affiches");
+        dialogs.files = {dir.filePath("compte.pdf")};
+        account.form->save();
+        QVERIFY(dialogs.messages.last().startsWith("Le compte rendu financier est écrit"));
+        QCOMPARE(reg.account(small.raffle.id).costsCents(), 750);
+        const QByteArray csv = bytesOf(dir.filePath("compte.csv"));
+        QVERIFY2(csv.contains("Recettes;Argent reçu des vendeurs;10,00\r\n") && csv.contains("Résultat;Résultat net (reçu − frais);2,50\r\n"),
+                 csv.constData());
+        QCOMPARE(reg.lastOperation(small.raffle.id), QString("Frais de la tombola : 7,50 €"));
     }
 
     // A second window on the register shows it, and its buttons that write are off.
