@@ -77,8 +77,11 @@ void RaffleWindow::writeSpecimen()
         return;
     const std::optional<PrintedRunChoice> run = m_reg.firstRun(m_raffle);
     if (!run) {
-        m_dialogs.message(QStringLiteral("Le spécimen montre la première feuille du tirage des billets : ajoutez d'abord les billets d'un "
-                                         "tirage imprimé (« Ajouter des billets… »)."));
+        m_dialogs.message(m_reg.tickets(m_raffle).empty()
+                              ? QStringLiteral("Le spécimen montre la première feuille du tirage des billets : ajoutez d'abord les billets "
+                                               "d'un tirage imprimé (« Ajouter des billets… »).")
+                              : QStringLiteral("Le tirage qui a imprimé les billets de cette tombola n'est plus dans le registre des "
+                                               "tirages : le spécimen ne peut pas être dessiné."));
         return;
     }
     if (!m_specimenOf) {
