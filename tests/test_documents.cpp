@@ -1,10 +1,10 @@
 // The papers a raffle needs, read back as the mayor and the association will read them: the
 // PDFs through pdftotext, the rules' OpenDocument unzipped, the account's CSV as French Excel
-// reads it, and the specimen's numbers where the run prints them.
+// reads it, and the sample ticket's numbers where the run prints them.
 #include "documents/account.h"
 #include "documents/dossier.h"
 #include "documents/rules.h"
-#include "documents/specimen.h"
+#include "documents/sampleticket.h"
 #include "fakes.h"
 #include "raffle_fixture.h"
 #include "raffle/transfer.h"
@@ -334,7 +334,7 @@ private slots:
 
     // The first sheet as it will print: pass 1's numbers where the run prints them, pass 2's on
     // the same sheet turned end for end, the picture of the blank sheet under them.
-    void specimen()
+    void sampleTicket()
     {
         QTemporaryDir dir;
         dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
@@ -346,9 +346,9 @@ private slots:
         QImage blank(210, 297, QImage::Format_RGB32);
         blank.fill(QColor(250, 240, 200));
         const QString pdf = dir.filePath("spécimen.pdf");
-        QCOMPARE(writeSpecimen(plan, {printer.sheet(), printer.printable(), nullptr, blank}, pdf), QString());
+        QCOMPARE(writeSampleTicket(plan, {printer.sheet(), printer.printable(), nullptr, blank}, pdf), QString());
         const QString plain = dir.filePath("sans fond.pdf");
-        QCOMPARE(writeSpecimen(plan, {printer.sheet(), printer.printable(), nullptr, {}}, plain), QString());
+        QCOMPARE(writeSampleTicket(plan, {printer.sheet(), printer.printable(), nullptr, {}}, plain), QString());
         QVERIFY(bytesOf(pdf).size() > bytesOf(plain).size());
 #ifndef _WIN32
         QCOMPARE(run("pdfimages", {"-list", pdf}).count(" image "), 1);

@@ -1,6 +1,6 @@
 #include "opening.h"
 
-#include "documents/specimen.h"
+#include "documents/sampleticket.h"
 #include "platform/sheetpicture.h"
 #include "print/recordedlayout.h"
 #include "raffle/runtickets.h"
@@ -25,13 +25,13 @@ RaffleWindow* openRaffleWindow(const QString& recordPath, const Printer& printer
         return runTickets(plan, run.at);
     };
     auto* window = new RaffleWindow(std::move(reg), dialogs, ticketsOf, parent);
-    window->setSpecimen([&printer, background](const PrintedRunChoice& run, const QString& path) {
+    window->setSampleTicket([&printer, background](const PrintedRunChoice& run, const QString& path) {
         const std::optional<RecordedLayout> layout = RecordedLayout::read(run.layout);
         if (!layout)
             return QStringLiteral("Les réglages de ce tirage n'ont pas été gardés : le spécimen ne peut pas être dessiné.");
         QString why;
         const QImage sheet = background.isEmpty() ? QImage() : sheetPicture(background, &why);
-        return calvorigne::writeSpecimen(planRun(*layout, printer), {printer.sheet(), printer.printable(), printer.metrics(), sheet}, path);
+        return calvorigne::writeSampleTicket(planRun(*layout, printer), {printer.sheet(), printer.printable(), printer.metrics(), sheet}, path);
     });
     window->show();
     if (!notice.isEmpty())

@@ -1,5 +1,5 @@
-// The papers a raffle needs, as the raffle window asks for them: the mayor's file, the specimen
-// ticket, the rules and the account. The documents room writes them; here the user says what
+// The papers a raffle needs, as the raffle window asks for them: the mayor's file, the sample
+// ticket, the rules and the account. src/documents writes them; here the user says what
 // the register cannot know and where each goes.
 #include "rafflewindow.h"
 
@@ -71,7 +71,7 @@ void RaffleWindow::writeMayorFile()
     form->open();
 }
 
-void RaffleWindow::writeSpecimen()
+void RaffleWindow::writeSampleTicket()
 {
     if (!needsRaffle())
         return;
@@ -84,7 +84,7 @@ void RaffleWindow::writeSpecimen()
                                                "tirages : le spécimen ne peut pas être dessiné."));
         return;
     }
-    if (!m_specimenOf) {
+    if (!m_sampleTicketOf) {
         m_dialogs.message(QStringLiteral("Le spécimen ne peut pas être dessiné ici : ouvrez le suivi de la tombola depuis Calvorigne."));
         return;
     }
@@ -93,7 +93,7 @@ void RaffleWindow::writeSpecimen()
         pdfFilter);
     if (!path)
         return;
-    const QString failure = m_specimenOf(*run, *path);
+    const QString failure = m_sampleTicketOf(*run, *path);
     m_dialogs.message(failure.isEmpty() ? QStringLiteral("Le billet spécimen est écrit dans « %1 ».").arg(where(*path)) : failure);
 }
 

@@ -96,7 +96,7 @@ void RaffleWindow::build()
     auto* papers = new QPushButton(QStringLiteral("Documents"));
     auto* menu = new QMenu(papers);
     menu->addAction(QStringLiteral("Dossier pour la mairie…"), this, &RaffleWindow::writeMayorFile);
-    menu->addAction(QStringLiteral("Billet spécimen…"), this, &RaffleWindow::writeSpecimen);
+    menu->addAction(QStringLiteral("Billet spécimen…"), this, &RaffleWindow::writeSampleTicket);
     menu->addAction(QStringLiteral("Règlement de la tombola…"), this, &RaffleWindow::writeRules);
     menu->addAction(QStringLiteral("Compte rendu financier…"), this, &RaffleWindow::writeAccount);
     papers->setMenu(menu);

@@ -62,12 +62,12 @@ public:
     void eraseBuyers();
     // The papers for the mayor and the association.
     void writeMayorFile();
-    void writeSpecimen();
+    void writeSampleTicket();
     void writeRules();
     void writeAccount();
-    // Writes the specimen ticket of a run to a PDF: why not, empty when written.
-    using SpecimenOf = std::function<QString(const PrintedRunChoice& run, const QString& path)>;
-    void setSpecimen(SpecimenOf specimen) { m_specimenOf = std::move(specimen); }
+    // Writes the sample ticket of a run to a PDF: why not, empty when written.
+    using SampleTicketOf = std::function<QString(const PrintedRunChoice& run, const QString& path)>;
+    void setSampleTicket(SampleTicketOf sample) { m_sampleTicketOf = std::move(sample); }
     // « Tirage… »: the prizes and the draw of the raffle shown.
     DrawWindow* showDraw();
     // What happened to the subject of the row, as a double-click shows it.
@@ -87,7 +87,7 @@ private:
     RaffleRegister& m_reg;
     Dialogs& m_dialogs;
     TicketsOf m_ticketsOf;
-    SpecimenOf m_specimenOf;
+    SampleTicketOf m_sampleTicketOf;
     qint64 m_raffle = 0;
     Filter m_filter = All;
     QComboBox* m_raffles = nullptr;

@@ -1,4 +1,4 @@
-#include "specimen.h"
+#include "sampleticket.h"
 
 #include "core/numbers.h"
 #include "platform/htmlpages.h"
@@ -9,7 +9,7 @@
 
 namespace calvorigne {
 
-QString writeSpecimen(const PrintPlan& plan, const SpecimenSheet& sheet, const QString& path)
+QString writeSampleTicket(const PrintPlan& plan, const SampleSheet& sheet, const QString& path)
 {
     const PlannedPage* pages[2] = {};
     for (const PlannedDocument& document : plan.documents)

@@ -12,7 +12,7 @@ class QPaintDevice;
 
 namespace calvorigne {
 
-struct SpecimenSheet {
+struct SampleSheet {
     QRectF sheet, printable;               // mm, as the printer gives them: positions count from the printable area
     const QPaintDevice* metrics = nullptr; // the printer's, that the numbers stand as printed; none: the PDF's own
     QImage background;                     // the blank sheet; may be null
@@ -20,6 +20,6 @@ struct SpecimenSheet {
 
 // Pass 1's first page and pass 2's, which lands on the same sheet turned end for end, as one
 // PDF page the size of the sheet. Why it was not written; empty when it was.
-QString writeSpecimen(const PrintPlan& plan, const SpecimenSheet& sheet, const QString& path);
+QString writeSampleTicket(const PrintPlan& plan, const SampleSheet& sheet, const QString& path);
 
 } // namespace calvorigne
