@@ -180,6 +180,10 @@ private slots:
         QVERIFY(writeDossier(facts, dir.filePath("d.pdf")).startsWith("Le formulaire demande le nom de l'association"));
         QVERIFY(rulesRefusal(facts).startsWith("Le règlement nomme l'association"));
         facts = amicale();
+        facts.tickets = 9'000'000'000'000'000'000;
+        QCOMPARE(writeDossier(facts, dir.filePath("d.pdf")),
+                 QString("9000000000000000000 billets, c'est plus que Calvorigne n'en numérote (10000000 au plus). Rien n'a été écrit."));
+        facts = amicale();
         facts.raffle.cause.clear();
         QVERIFY(rulesRefusal(facts).startsWith("Le règlement dit la cause"));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());

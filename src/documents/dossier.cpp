@@ -13,6 +13,9 @@ QString field(const QString& label, const QString& value)
         .arg(label.toHtmlEscaped(), value.trimmed().isEmpty() ? QStringLiteral("<i>à compléter</i>") : value.toHtmlEscaped());
 }
 
+// Far above any raffle, and far below what the capital's cents could overflow.
+constexpr qint64 maxTickets = 10'000'000;
+
 QString section(const QString& title)
 {
     return QStringLiteral("</table><h3>%1</h3><table cellpadding=\"3\" width=\"100%\">").arg(title.toHtmlEscaped());
@@ -27,6 +30,10 @@ QString dossierRefusal(const RaffleFacts& facts)
                               "tombola ». Rien n'a été écrit.");
     if (facts.tickets <= 0)
         return QStringLiteral("Le formulaire demande le nombre de billets émis : écrivez-le. Rien n'a été écrit.");
+    if (facts.tickets > maxTickets)
+        return QStringLiteral("%1 billets, c'est plus que Calvorigne n'en numérote (%2 au plus). Rien n'a été écrit.")
+            .arg(facts.tickets)
+            .arg(maxTickets);
     return {};
 }
 

@@ -32,7 +32,7 @@ QString writeSampleTicket(const PrintPlan& plan, const SampleSheet& sheet, const
         if (!plan.fontName.isEmpty())
             font.setFamily(plan.fontName);
         font.setBold(plan.bold);
-        numbers.setFont(font, QColor(redOf(plan.ink), greenOf(plan.ink), blueOf(plan.ink)));
+        const QColor ink(redOf(plan.ink), greenOf(plan.ink), blueOf(plan.ink));
         for (int pass = 0; pass < 2; ++pass) {
             if (!pages[pass])
                 continue;
@@ -44,7 +44,8 @@ QString writeSampleTicket(const PrintPlan& plan, const SampleSheet& sheet, const
             }
             painter.translate(-sheet.sheet.topLeft() * dots);
             painter.scale(dots / numbers.dotsPerMillimetre(), dots / numbers.dotsPerMillimetre());
-            numbers.setFont(font, QColor(redOf(plan.ink), greenOf(plan.ink), blueOf(plan.ink)));
+            // Set again after each restore, which takes the painter's font and pen back.
+            numbers.setFont(font, ink);
             for (const PlacedNumber& number : pages[pass]->numbers)
                 numbers.draw(painter, plan.text(number), QPointF(number.left, number.top), plan.sizeOf(number), plan.rotationOf(number));
             painter.restore();
