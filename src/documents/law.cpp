@@ -59,7 +59,7 @@ std::vector<Warning> mayorWarnings(const RaffleFacts& facts)
         warnings.push_back({QStringLiteral("Le tirage est le %1, dans moins d'un mois : la demande se dépose d'ordinaire un mois avant. "
                                            "Demandez à la mairie si elle peut encore l'instruire à temps.")
                                 .arg(frenchDay(facts.raffle.drawDate)),
-                            QStringLiteral("délai d'usage, fiche F21565 de service-public.fr")});
+                            QStringLiteral("délai que demandent la plupart des mairies")});
     return warnings;
 }
 
