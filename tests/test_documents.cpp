@@ -105,7 +105,6 @@ private slots:
         facts.tickets = tickets;
         facts.raffle.priceCents = price;
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         const QString pdf = dir.filePath("dossier.pdf");
         QCOMPARE(writeDossier(facts, pdf), QString());
         QVERIFY(bytesOf(pdf).startsWith("%PDF"));
@@ -131,7 +130,6 @@ private slots:
     void mayorFile()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         RaffleFacts facts = amicale();
         const QString clean = dir.filePath("propre.pdf");
         QCOMPARE(writeDossier(facts, clean), QString());
@@ -174,7 +172,6 @@ private slots:
     void refusals()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         RaffleFacts facts = amicale();
         facts.raffle.association = "  ";
         QVERIFY(writeDossier(facts, dir.filePath("d.pdf")).startsWith("Le formulaire demande le nom de l'association"));
@@ -211,7 +208,6 @@ private slots:
     void rules()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         const RaffleFacts facts = amicale();
         RulesChoices choices;
         choices.method = "programme";
@@ -252,7 +248,6 @@ private slots:
     void account()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         RaffleRegister reg(dir.filePath("registre.sqlite"), 0);
         SmallRaffle small;
         small.make(reg);
@@ -292,7 +287,6 @@ private slots:
     void registerKeepsThePapers()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         const QString path = dir.filePath("registre.sqlite");
         qint64 id = 0;
         {
@@ -341,7 +335,6 @@ private slots:
     void sampleTicket()
     {
         QTemporaryDir dir;
-        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP"));
         RecordingPrinter printer;
         const PrintPlan plan = planRun(exampleLayout(12, 2), printer);
         QVERIFY(plan.refusal.isEmpty());
